@@ -1,0 +1,229 @@
+#include "app/frmRightClick.h"
+#include "app/clsTaskBar.h"
+#include "mainwindow/MDIForm1.h"
+#include "platform/AppContext.h"
+#include "platform/ErrorTrap.h"
+#include <QCursor>
+#include <QDir>
+#include <QLockFile>
+#include <QMenu>
+#include <QSysInfo>
+
+frmRightClick::frmRightClick(AppContext &ctx) : m_ctx(ctx)
+{
+    setObjectName(QStringLiteral("frmRightClick"));
+    setWindowTitle(QStringLiteral("Velloran"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    ctx.host = this;
+    ctx.windows.join(this);
+
+    mnuPopup = new QMenu(QStringLiteral("PopUp"), this);
+    mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    mnuRestore = mnuPopup->addAction(QStringLiteral("Restore"), this, &frmRightClick::mnuRestore_Click);
+    mnuMinimize = mnuPopup->addAction(QStringLiteral("Minimize"), this, &frmRightClick::mnuMinimize_Click);
+    mnuMaximize = mnuPopup->addAction(QStringLiteral("Maximize"), this, &frmRightClick::mnuMaximize_Click);
+    mnuMaximize->setEnabled(false);
+    sep0 = mnuPopup->addSeparator();
+    mnuSendToTray = mnuPopup->addAction(QStringLiteral("Send to Icon Tray"));
+    mnuSendToTray->setCheckable(true);
+    // The handler toggles on the check mark as it stood before the click.
+    connect(mnuSendToTray, &QAction::triggered, this, [this](bool checked) {
+        mnuSendToTray->setChecked(!checked);
+        mnuSendToTray_Click();
+    });
+    sep1 = mnuPopup->addSeparator();
+    mnuExit = mnuPopup->addAction(QStringLiteral("Exit"), this, &frmRightClick::mnuExit_Click);
+}
+
+frmRightClick::~frmRightClick()
+{
+    m_ctx.windows.leave(this);
+}
+
+clsTaskBar *frmRightClick::taskBar()
+{
+    if (!m_taskBar)
+        m_taskBar = new clsTaskBar(*m_ctx.tray, this);
+    return m_taskBar;
+}
+
+void frmRightClick::Form_Load()
+{
+    // One Velloran per data folder; a lock left by a dead process is taken over.
+    m_instanceLock = std::make_unique<QLockFile>(QDir(m_ctx.dataFolder).filePath(QStringLiteral("velloran.lock")));
+    m_instanceLock->setStaleLockTime(0);
+    if (!m_instanceLock->tryLock(0)) {
+        m_instanceLock.reset();
+        m_ctx.endProgram(0);
+        return;
+    }
+
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    bool refused = false;
+    t([&] {
+        MinimizedFromTrayMenu = 0;
+        m_ctx.state.InTray = 0;
+    });
+    // The system check: this build runs on Linux desktops only.
+    t([&] {
+        if (QSysInfo::kernelType() != QLatin1String("linux")) {
+            m_ctx.error(QStringLiteral("This program can only run under Windows 95 or NT."));
+            refused = true;
+        }
+    });
+    if (refused) {
+        Form_Unload();
+        return;
+    }
+    t([&] {
+        if (taskBar()->fnTaskbarExists() != 1) {
+            m_ctx.error(QStringLiteral("There is no taskbar currently available"));
+            refused = true;
+        }
+    });
+    if (refused) {
+        Form_Unload();
+        return;
+    }
+    t([&] {
+        connect(taskBar(), &clsTaskBar::leftDoubleClick, this, &frmRightClick::onLeftDoubleClick);
+        connect(taskBar(), &clsTaskBar::rightButtonUp, this, &frmRightClick::onRightButtonUp);
+    });
+    t([&] { taskBar()->AddIconToTray(windowIcon(), 1); });
+    t([&] { taskBar()->ChangeTip(QStringLiteral("Velloran"), 1); });
+    t([&] {
+        auto *main = new MDIForm1(m_ctx);
+        main->showMaximized();
+        main->Form_Load();
+    });
+}
+
+void frmRightClick::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    t([&] { taskBar()->DeleteIcon(1); });
+    t([&] { taskBar()->disconnect(this); });
+    m_ctx.windows.leave(this);
+    m_ctx.endProgram(0);
+}
+
+void frmRightClick::onLeftDoubleClick()
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    t([&] {
+        if (mnuRestore->isVisible())
+            mnuRestore_Click();
+        else
+            mnuSendToTray_Click();
+    });
+}
+
+void frmRightClick::onRightButtonUp()
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    t([&] { m_ctx.state.InTray = -1; });
+    t([&] { m_ctx.menus->popup(mnuPopup, QCursor::pos()); });
+    t([&] {
+        if (m_ctx.mainForm && m_ctx.mainForm->isMinimized() && MinimizedFromTrayMenu == 0)
+            MaximizeMDIForm();
+        else
+            MinimizedFromTrayMenu = 0;
+    });
+}
+
+void frmRightClick::mnuRestore_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    t([&] { RestoreMDIForm(); });
+    t([&] {
+        mnuRestore->setEnabled(false);
+        mnuMinimize->setEnabled(true);
+        mnuMaximize->setEnabled(true);
+    });
+}
+
+void frmRightClick::mnuMinimize_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    t([&] { MinimizeMDIForm(); });
+    t([&] { MinimizedFromTrayMenu = -1; });
+    t([&] {
+        mnuRestore->setEnabled(true);
+        mnuMinimize->setEnabled(false);
+        mnuMaximize->setEnabled(true);
+    });
+}
+
+void frmRightClick::mnuMaximize_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    t([&] { MaximizeMDIForm(); });
+    t([&] {
+        mnuRestore->setEnabled(true);
+        mnuMinimize->setEnabled(true);
+        mnuMaximize->setEnabled(false);
+    });
+}
+
+void frmRightClick::enterTrayMenuHiddenState()
+{
+    sep0->setVisible(false);
+    mnuSendToTray->setChecked(true);
+    mnuRestore->setVisible(false);
+    mnuMinimize->setVisible(false);
+    mnuMaximize->setVisible(false);
+}
+
+void frmRightClick::mnuSendToTray_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    if (!mnuSendToTray->isChecked()) {
+        t([&] { m_ctx.mainForm->hide(); });
+        t([&] { enterTrayMenuHiddenState(); });
+    } else {
+        t([&] {
+            m_ctx.mainForm->show();
+            m_ctx.mainForm->raise();
+            m_ctx.mainForm->activateWindow();
+        });
+        t([&] {
+            sep0->setVisible(true);
+            mnuSendToTray->setChecked(false);
+            mnuRestore->setVisible(true);
+            mnuMinimize->setVisible(true);
+            mnuMaximize->setVisible(true);
+        });
+    }
+}
+
+void frmRightClick::mnuExit_Click()
+{
+    Form_Unload();
+}
+
+void frmRightClick::MaximizeMDIForm()
+{
+    m_ctx.mainForm->showMaximized();
+}
+
+void frmRightClick::RestoreMDIForm()
+{
+    m_ctx.mainForm->showNormal();
+}
+
+void frmRightClick::MinimizeMDIForm()
+{
+    m_ctx.mainForm->showMinimized();
+}
+
+void frmRightClick::updateTrayItemsForState(Qt::WindowStates state)
+{
+    const bool minimized = state & Qt::WindowMinimized;
+    const bool maximized = !minimized && (state & Qt::WindowMaximized);
+    mnuRestore->setEnabled(minimized || maximized);
+    mnuMinimize->setEnabled(!minimized);
+    mnuMaximize->setEnabled(!maximized);
+}

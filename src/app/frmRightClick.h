@@ -1,0 +1,59 @@
+#pragma once
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+class AppContext;
+class clsTaskBar;
+class QLockFile;
+class QMenu;
+class QAction;
+
+// The hidden host window where the program starts and ends: it refuses a second
+// copy, owns the tray icon and its menu, opens the main window, and its unload is
+// the one place where the program ends.
+class frmRightClick : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmRightClick(AppContext &ctx);
+    ~frmRightClick() override;
+
+    void Form_Load();
+    void Form_Unload();
+
+    // The tray icon's notifications.
+    void onLeftDoubleClick();
+    void onRightButtonUp();
+
+    // Tray menu commands.
+    void mnuRestore_Click();
+    void mnuMinimize_Click();
+    void mnuMaximize_Click();
+    void mnuSendToTray_Click();
+    void mnuExit_Click();
+
+    void MaximizeMDIForm();
+    void RestoreMDIForm();
+    void MinimizeMDIForm();
+
+    // The tray menu's in-tray state, entered by every Send to Icon Tray command.
+    void enterTrayMenuHiddenState();
+    // Enables Restore/Minimize/Maximize by the main window's state.
+    void updateTrayItemsForState(Qt::WindowStates state);
+
+    clsTaskBar *taskBar();
+    int16_t MinimizedFromTrayMenu = 0;
+
+    QMenu *mnuPopup = nullptr;
+    QAction *mnuRestore = nullptr, *mnuMinimize = nullptr, *mnuMaximize = nullptr, *sep0 = nullptr,
+            *mnuSendToTray = nullptr, *sep1 = nullptr, *mnuExit = nullptr;
+
+private:
+    bool waitForTray();
+
+    AppContext &m_ctx;
+    clsTaskBar *m_taskBar = nullptr;
+    std::unique_ptr<QLockFile> m_instanceLock;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,74 @@
+#include "app/frmRightClick.h"
+#include "browser/WebEngineBrowser.h"
+#include "platform/AppContext.h"
+#include "platform/RealServices.h"
+#include "settings/DataFolder.h"
+#include <QApplication>
+#include <QDir>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QWebEngineProfile>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velloran"));
+    QApplication::setApplicationVersion(QStringLiteral("3.7"));
+    QApplication::setDesktopFileName(QStringLiteral("velloran"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    // The program lives on in the tray with no window shown; only its host ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    Q_INIT_RESOURCE(velloran);
+
+    QtMessageBoxes messages;
+    QtDialogs dialogs;
+    QtProcessControl process;
+    QtSound sound;
+    DesktopShell shell;
+    QtScreen screen;
+    QtTray tray;
+    QtMenus menus;
+
+    auto ctx = std::make_unique<AppContext>();
+    ctx->messages = &messages;
+    ctx->dialogs = &dialogs;
+    ctx->process = &process;
+    ctx->sound = &sound;
+    ctx->shell = &shell;
+    ctx->screen = &screen;
+    ctx->tray = &tray;
+    ctx->menus = &menus;
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    ctx->dataFolder = resolveDataFolder(programFolder);
+    ctx->soundFolders = {programFolder,
+                         QDir(programFolder).absoluteFilePath(QStringLiteral("../share/velloran"))};
+    bool ok = false;
+    const int minuteMs = qEnvironmentVariableIntValue("VELLORAN_MINUTE_MS", &ok);
+    if (ok && minuteMs > 0)
+        ctx->minuteMs = minuteMs;
+
+    QWebEngineProfile *profile = WebEngineBrowser::createProfile(ctx->dataFolder, &app);
+    ctx->browserFactory = [profile](QWidget *parent) -> BrowserControl * {
+        return new WebEngineBrowser(profile, parent);
+    };
+
+    auto *host = new frmRightClick(*ctx);
+    host->Form_Load();
+    int code = ctx->endCode;
+    if (!ctx->ended)
+        code = app.exec();
+
+    // Pages go before their profile, so the engine shuts down cleanly and keeps cookies.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != host && !w->parentWidget())
+            windows.append(w);
+    for (const QPointer<QWidget> &w : windows)
+        delete w.data();
+    delete host;
+    ctx.reset();
+    delete profile;
+    return code;
+}

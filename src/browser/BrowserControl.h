@@ -1,0 +1,43 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+
+// The embedded web browser as the windows use it: a handful of operations and events.
+// The web engine sits behind this interface in one place (WebEngineBrowser); tests use
+// a fake. Failures of the operations are thrown as RuntimeError with a negative number.
+class BrowserControl : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+    virtual void Navigate(const QString &address) = 0;
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void Refresh() = 0;
+    virtual void Stop() = 0;
+    virtual QString LocationURL() const = 0;
+    virtual QString LocationName() const = 0;
+
+    // The page's own commands, called directly instead of sending keystrokes.
+    virtual void Cut() = 0;
+    virtual void Copy() = 0;
+    virtual void Paste() = 0;
+    virtual void SelectAll() = 0;
+    // Searches the page; the answer arrives as findFinished.
+    virtual void Find(const QString &text, bool backward) = 0;
+    // Prints the page with a print dialog.
+    virtual void Print() = 0;
+
+    // Gives the page area the keyboard focus.
+    virtual void focusPage() = 0;
+
+signals:
+    void BeforeNavigate2();
+    void CommandStateChange(int command, bool enable); // 1 forward, 2 back
+    void DownloadBegin();
+    void DownloadComplete();
+    void NavigateComplete2();
+    void GotFocus();
+    void findFinished(const QString &text, int matches);
+};

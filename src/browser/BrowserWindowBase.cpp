@@ -1,0 +1,365 @@
+#include "browser/BrowserWindowBase.h"
+#include "app/frmRightClick.h"
+#include "browser/BrowserControl.h"
+#include "browser/Geometry.h"
+#include "mainwindow/MDIForm1.h"
+#include "mainwindow/Tips.h"
+#include "platform/AppContext.h"
+#include "platform/PanelBar.h"
+#include "platform/ToolBar.h"
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMenu>
+
+namespace {
+
+QList<VToolBar::ButtonSpec> toolbarButtons()
+{
+    using S = VToolBar::ButtonStyle;
+    return {
+        {S::Placeholder, {}, QStringLiteral("Refresh"), {}},
+        {S::Button, {}, QStringLiteral("Open in IE"), QStringLiteral(":/icons/openexternal.svg")},
+        {S::Placeholder, {}, {}, {}},
+        {S::Button, QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), QStringLiteral(":/icons/refresh.svg")},
+        {S::Button, QStringLiteral("cmdBack"), QStringLiteral("Go Back"), QStringLiteral(":/icons/back.svg"), false},
+        {S::Button, QStringLiteral("cmdForward"), QStringLiteral("Go Forward"), QStringLiteral(":/icons/forward.svg"), false},
+        {S::Button, {}, QStringLiteral("Stop downloading"), QStringLiteral(":/icons/stop.svg"), false},
+        {S::Button, {}, QStringLiteral("Home"), QStringLiteral(":/icons/home.svg")},
+        {S::Separator, {}, {}, {}},
+        {S::Button, {}, QStringLiteral("Print"), QStringLiteral(":/icons/print.svg")},
+        {S::Placeholder, {}, {}, {}},
+        {S::Placeholder, {}, {}, {}},
+        {S::Button, {}, QStringLiteral("Full Screen"), QStringLiteral(":/icons/fullscreen.svg")},
+        {S::Placeholder, {}, {}, {}},
+        {S::Placeholder, {}, {}, {}},
+        {S::Button, {}, QStringLiteral("Send Velloran To Icon Tray"), QStringLiteral(":/icons/tray.svg")},
+        {S::Separator, {}, {}, {}},
+        {S::Button, {}, QStringLiteral("Favorites"), QStringLiteral(":/icons/favorites.svg")},
+        {S::Button, {}, QStringLiteral("History"), QStringLiteral(":/icons/history.svg"), true, false},
+    };
+}
+
+QString menuText(const QString &caption)
+{
+    QString t = caption;
+    return t.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QString &readyCaption)
+    : m_ctx(ctx), m_frame(frame)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(readyCaption);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    m_body = new QWidget(this);
+    m_body->setObjectName(QStringLiteral("pageArea"));
+    setWidget(m_body);
+    Toolbar1 = new VToolBar(toolbarButtons(), m_body);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setAccessibleName(QStringLiteral("Page toolbar"));
+    WebBrowser1 = ctx.browserFactory(m_body);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    // Holds the title of the page last loaded; never placed in the layout.
+    txtCurrentURL = new QLineEdit(m_body);
+    txtCurrentURL->hide();
+    m_body->installEventFilter(this);
+
+    connect(Toolbar1, &VToolBar::buttonClick, this, &BrowserWindowBase::Toolbar1_ButtonClick);
+    connect(WebBrowser1, &BrowserControl::BeforeNavigate2, this, &BrowserWindowBase::WebBrowser1_BeforeNavigate2);
+    connect(WebBrowser1, &BrowserControl::CommandStateChange, this, &BrowserWindowBase::WebBrowser1_CommandStateChange);
+    connect(WebBrowser1, &BrowserControl::DownloadBegin, this, &BrowserWindowBase::WebBrowser1_DownloadBegin);
+    connect(WebBrowser1, &BrowserControl::DownloadComplete, this, &BrowserWindowBase::WebBrowser1_DownloadComplete);
+    connect(WebBrowser1, &BrowserControl::NavigateComplete2, this, &BrowserWindowBase::WebBrowser1_NavigateComplete2);
+    connect(WebBrowser1, &BrowserControl::GotFocus, this, &BrowserWindowBase::WebBrowser1_GotFocus);
+
+    ctx.windows.join(this);
+}
+
+BrowserWindowBase::~BrowserWindowBase()
+{
+    m_ctx.windows.leave(this);
+}
+
+QString BrowserWindowBase::tag() const
+{
+    return formTag(this);
+}
+
+int BrowserWindowBase::slot() const
+{
+    bool ok = false;
+    const int n = tag().trimmed().toInt(&ok);
+    if (!ok)
+        throw RuntimeError::typeMismatch();
+    if (n < -32768 || n > 32767)
+        throw RuntimeError::overflow();
+    return n;
+}
+
+int BrowserWindowBase::innerWidth() const { return m_body->width(); }
+int BrowserWindowBase::innerHeight() const { return m_body->height(); }
+
+void BrowserWindowBase::layoutPage(bool recomputeWidth, bool move, bool setToolbarVisibility)
+{
+    // BrowserWidth is kept in pixels: the page area is laid out in the window's own units.
+    if (recomputeWidth)
+        BrowserWidth = innerWidth();
+    Toolbar1->setGeometry(0, 0, innerWidth(), Toolbar1->sizeHint().height());
+    const bool toolbarOn = m_ctx.state.ToolbarOn != 0;
+    if (setToolbarVisibility)
+        Toolbar1->setVisible(toolbarOn);
+    const int top = toolbarOn ? Toolbar1->height() : 0;
+    if (move)
+        WebBrowser1->move(0, top);
+    WebBrowser1->resize(int(BrowserWidth), std::max(0, innerHeight() - top));
+}
+
+void BrowserWindowBase::Form_Load()
+{
+    ErrorPolicy p;
+    p.custom = [this](const RuntimeError &e) {
+        if (e.number() < 0)
+            return false;
+        Toolbar1->setButtonEnabled(BtnStop, false);
+        m_ctx.setScreenBusy(false);
+        m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
+                    + QStringLiteral(". Unable to load web page."));
+        return true;
+    };
+    Trap t(m_ctx, p);
+    auto &s = m_ctx.state;
+    t([&] { HomeURL = s.RecordURL; });
+    t([&] { setWindowTitle(s.RecordCaption); });
+    t([&] { WebBrowser1->Navigate(HomeURL); });
+    t([&] {
+        if (!m_frame.mnuView->menuAction()->isVisible()) {
+            m_frame.mnuEdit->menuAction()->setVisible(true);
+            m_frame.mnuView->menuAction()->setVisible(true);
+            m_frame.mnuWindows->menuAction()->setVisible(true);
+            m_frame.mnuOpenInIE->setVisible(true);
+            m_frame.sep0->setVisible(true);
+        }
+    });
+    t([&] {
+        m_frame.StatusBar1->setText(1, caption() + QLatin1Char(' '));
+        m_frame.StatusBar1->refresh();
+    });
+    t([&] { Toolbar1->setButtonToolTip(BtnHome, QStringLiteral("Home - ") + caption()); });
+    t([&] { FitHeightToWorkArea(this, *m_ctx.screen); });
+}
+
+void BrowserWindowBase::commonActivate()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] {
+        if (m_ctx.state.RefreshOnActive != 0)
+            WebBrowser1->Refresh();
+    });
+    t([&] {
+        m_frame.StatusBar1->setText(1, txtCurrentURL->text() + QLatin1Char(' '));
+        m_frame.StatusBar1->refresh();
+    });
+    t([&] { m_frame.StatusBar1->setText(2, alternateTip(m_frame.StatusBar1->text(2))); });
+}
+
+void BrowserWindowBase::tabHighlighting()
+{
+    m_frame.LockFrameDrawing(0);
+    for (int i = 2; i <= 9; ++i)
+        m_frame.StatusBarTabs->setBevel(i, tag() != QString::number(i - 1) ? 2 : 1);
+    m_frame.LockFrameDrawing(1);
+}
+
+void BrowserWindowBase::currentWindowPick()
+{
+    auto &s = m_ctx.state;
+    for (int i = 1; i <= 8; ++i) {
+        if (s.SlotClosed(i) == 0) {
+            s.CurrentURL = s.SlotURLs(i);
+            s.CurrentCaption = s.SlotCaptions(i);
+            s.CurrentSlot = int16_t(i);
+            return;
+        }
+    }
+}
+
+void BrowserWindowBase::unloadCommonSteps()
+{
+    const int s = slot();
+    m_frame.sep1b->setVisible(true);
+    if (s < 1 || s > 8)
+        throw RuntimeError::subscript();
+    m_frame.mnuURLs[size_t(s - 1)]->setText(menuText(caption()));
+    m_frame.mnuURLs[size_t(s - 1)]->setVisible(true);
+    m_ctx.state.SlotClosed(s) = -1;
+}
+
+bool BrowserWindowBase::isLastBrowserWindow() const
+{
+    return m_ctx.windows.count() - 1 == 2;
+}
+
+void BrowserWindowBase::hideBrowserMenus()
+{
+    m_frame.mnuEdit->menuAction()->setVisible(false);
+    m_frame.mnuView->menuAction()->setVisible(false);
+    m_frame.mnuWindows->menuAction()->setVisible(false);
+    m_frame.mnuOpenInIE->setVisible(false);
+    m_frame.sep0->setVisible(false);
+}
+
+void BrowserWindowBase::unload()
+{
+    close();
+}
+
+void BrowserWindowBase::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+        m_ctx.windows.leave(this);
+    }
+    event->accept();
+    QMdiSubWindow::closeEvent(event);
+}
+
+bool BrowserWindowBase::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_body && event->type() == QEvent::Resize && !m_unloaded)
+        Form_Resize();
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void BrowserWindowBase::Toolbar1_ButtonClick(int index)
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    switch (index) {
+    case BtnOpenInIE: t([&] { OpenInNewWindow(); }); break;
+    case BtnRefresh: t([&] { RefreshPage(); }); break;
+    case BtnBack: NavigateBack(); break;
+    case BtnForward: t([&] { NavigateForward(); }); break;
+    case BtnStop: t([&] { StopLoading(); }); break;
+    case BtnHome: t([&] { NavigateHome(); }); break;
+    case BtnPrint: t([&] { PrintPage(); }); break;
+    case BtnFullScreen: ShowFullScreen(); break;
+    case BtnSendToTray: mnuSendToTray_Click(); break;
+    case BtnFavorites: t([&] { m_frame.mnuFavorites_Click(); }); break;
+    default: break;
+    }
+    if (!m_ctx.ended && !m_unloaded)
+        Toolbar1->setButtonEnabled(BtnStop, false);
+}
+
+void BrowserWindowBase::OpenInNewWindow()
+{
+    const QUrl url = QUrl::fromUserInput(WebBrowser1->LocationURL());
+    if (url.isValid() && !url.isEmpty())
+        m_ctx.shell->open(url);
+}
+
+void BrowserWindowBase::RefreshPage() { WebBrowser1->Refresh(); }
+
+void BrowserWindowBase::NavigateBack()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    t([&] { WebBrowser1->GoBack(); });
+}
+
+void BrowserWindowBase::NavigateForward() { WebBrowser1->GoForward(); }
+
+void BrowserWindowBase::StopLoading()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { WebBrowser1->Stop(); });
+    t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
+}
+
+void BrowserWindowBase::NavigateHome()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { WebBrowser1->Navigate(HomeURL); });
+    t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
+}
+
+void BrowserWindowBase::PrintPage() { WebBrowser1->Print(); }
+
+void BrowserWindowBase::ShowFullScreen()
+{
+    Trap t(m_ctx, showFullScreenPolicy());
+    t([&] { m_frame.hide(); });
+    t([&] { showFullScreenWindow(m_ctx); });
+}
+
+void BrowserWindowBase::mnuSendToTray_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { m_ctx.state.InTray = -1; });
+    t([&] { m_frame.hide(); });
+    t([&] { m_ctx.host->enterTrayMenuHiddenState(); });
+}
+
+void BrowserWindowBase::WebBrowser1_BeforeNavigate2()
+{
+    Trap t(m_ctx, beforeNavigatePolicy());
+    t([&] { Toolbar1->setButtonEnabled(BtnBack, false); });
+    t([&] { Toolbar1->setButtonEnabled(BtnForward, false); });
+    t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
+}
+
+void BrowserWindowBase::WebBrowser1_CommandStateChange(int command, bool enable)
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] {
+        if (command == 1)
+            Toolbar1->setButtonEnabled(BtnForward, enable);
+        else if (command == 2)
+            Toolbar1->setButtonEnabled(BtnBack, enable);
+    });
+}
+
+void BrowserWindowBase::WebBrowser1_DownloadBegin()
+{
+    Trap t(m_ctx, downloadBeginPolicy());
+    // A busy pointer rather than a blocking hourglass: the page stays usable while it loads.
+    t([&] { setCursor(Qt::BusyCursor); });
+    t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
+    t([&] {
+        if (m_frame.activeChild() == this) {
+            m_frame.StatusBar1->setText(1, QStringLiteral(" Downloading ") + WebBrowser1->LocationURL() + QStringLiteral(" ..."));
+            m_frame.StatusBar1->refresh();
+        }
+    });
+}
+
+void BrowserWindowBase::WebBrowser1_DownloadComplete()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    t([&] { unsetCursor(); });
+    t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
+    t([&] { layoutPage(false, false, false); });
+    t([&] { txtCurrentURL->setText(WebBrowser1->LocationName()); });
+    t([&] {
+        if (m_frame.activeChild() == this) {
+            m_frame.StatusBar1->setText(1, WebBrowser1->LocationName() + QLatin1Char(' '));
+            m_frame.StatusBar1->refresh();
+        }
+    });
+}
+
+void BrowserWindowBase::WebBrowser1_NavigateComplete2()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { m_ctx.setScreenBusy(false); });
+}
+
+void BrowserWindowBase::WebBrowser1_GotFocus()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { m_ctx.state.CurrentURL = WebBrowser1->LocationURL(); });
+    t([&] { m_ctx.state.CurrentCaption = caption(); });
+    t([&] { m_ctx.state.CurrentSlot = int16_t(slot()); });
+}

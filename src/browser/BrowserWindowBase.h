@@ -1,0 +1,91 @@
+#pragma once
+#include "platform/ErrorTrap.h"
+#include <QMdiSubWindow>
+
+class AppContext;
+class BrowserControl;
+class VToolBar;
+class QLineEdit;
+class MDIForm1;
+
+// One slot's page inside the main frame: a toolbar over the browser control. The tab
+// window and the cascade/tile window share everything here; each subclass holds only
+// what differs (activation, resize, unload and a few error policies).
+class BrowserWindowBase : public QMdiSubWindow
+{
+    Q_OBJECT
+public:
+    BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QString &readyCaption);
+    ~BrowserWindowBase() override;
+
+    enum Button { BtnOpenInIE = 2, BtnRefresh = 4, BtnBack = 5, BtnForward = 6, BtnStop = 7, BtnHome = 8,
+                  BtnPrint = 10, BtnFullScreen = 13, BtnSendToTray = 16, BtnFavorites = 18, BtnHistory = 19 };
+
+    virtual bool isTabWindow() const = 0;
+
+    void Form_Load();
+    virtual void Form_Activate() = 0;
+    virtual void Form_Resize() = 0;
+    void Toolbar1_ButtonClick(int index);
+    void mnuSendToTray_Click();
+
+    QString tag() const;
+    int slot() const;              // the Tag as a number (error 13 when it is not one)
+    QString caption() const { return windowTitle(); }
+
+    BrowserControl *WebBrowser1 = nullptr;
+    VToolBar *Toolbar1 = nullptr;
+    QLineEdit *txtCurrentURL = nullptr;
+    QString HomeURL;
+    long BrowserWidth = 0;
+
+    // Page-area layout; the flags select the variations of activation, resize and
+    // download completion.
+    void layoutPage(bool recomputeWidth, bool move, bool setToolbarVisibility);
+    int innerWidth() const;
+    int innerHeight() const;
+
+    // Public so the frame can unload a window on the user's behalf.
+    void unload();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    virtual void Form_Unload() = 0;
+    void commonActivate();                     // reload on activate, status texts, tips
+    void unloadCommonSteps();                  // slot back to the URL menu, SlotClosed
+    bool isLastBrowserWindow() const;          // only host, main and this one are loaded
+    void hideBrowserMenus();
+    void currentWindowPick();
+    void tabHighlighting();
+
+    virtual ErrorPolicy beforeNavigatePolicy() const = 0;
+    virtual ErrorPolicy downloadBeginPolicy() const = 0;
+    virtual ErrorPolicy showFullScreenPolicy() const = 0;
+
+    AppContext &m_ctx;
+    MDIForm1 &m_frame;
+    QWidget *m_body = nullptr;
+    bool m_unloaded = false;
+
+private:
+    void OpenInNewWindow();
+    void RefreshPage();
+    void NavigateBack();
+    void NavigateForward();
+    void StopLoading();
+    void NavigateHome();
+    void PrintPage();
+    void ShowFullScreen();
+
+    void WebBrowser1_BeforeNavigate2();
+    void WebBrowser1_CommandStateChange(int command, bool enable);
+    void WebBrowser1_DownloadBegin();
+    void WebBrowser1_DownloadComplete();
+    void WebBrowser1_NavigateComplete2();
+    void WebBrowser1_GotFocus();
+};
+
+// Opens the full-screen window on the current page, hiding the main window.
+void showFullScreenWindow(AppContext &ctx);

@@ -1,0 +1,72 @@
+#include "browser/frmHTMLBrowserTab.h"
+#include "mainwindow/MDIForm1.h"
+#include "platform/AppContext.h"
+#include "platform/PanelBar.h"
+
+frmHTMLBrowserTab::frmHTMLBrowserTab(AppContext &ctx, MDIForm1 &frame)
+    : BrowserWindowBase(ctx, frame, QStringLiteral("Ready - Tabbed Browser"))
+{
+    setObjectName(QStringLiteral("frmHTMLBrowserTab"));
+    // Tab windows fill the frame without a frame of their own: the strip is their tab bar.
+    setWindowFlags(Qt::FramelessWindowHint);
+}
+
+void frmHTMLBrowserTab::Form_Activate()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { layoutPage(true, true, false); });
+    commonActivate();
+    t([&] { tabHighlighting(); });
+    t([&] { currentWindowPick(); });
+}
+
+void frmHTMLBrowserTab::Form_Resize()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] {
+        if (m_ctx.state.InTray == -1)
+            tabHighlighting();
+    });
+    t([&] { layoutPage(true, true, true); });
+    t([&] { update(); });
+}
+
+void frmHTMLBrowserTab::Form_Unload()
+{
+    ErrorPolicy p;
+    p.custom = [this](const RuntimeError &e) {
+        m_frame.LockFrameDrawing(1);
+        if (e.number() >= 0)
+            m_ctx.error(shortErrorText(e));
+        return false;
+    };
+    Trap t(m_ctx, p);
+    t([&] { unloadCommonSteps(); });
+    t([&] { currentWindowPick(); });
+    t([&] { m_frame.LockFrameDrawing(0); });
+    t([&] {
+        if (isLastBrowserWindow()) {
+            hideBrowserMenus();
+            for (int i = 2; i <= 9; ++i)
+                m_frame.StatusBarTabs->setBevel(i, 2);
+            m_frame.StatusBarTabs->setText(10, QString());
+            m_frame.StatusBarTabs->setBevel(10, 0);
+        }
+    });
+    t([&] { m_frame.LockFrameDrawing(1); });
+}
+
+ErrorPolicy frmHTMLBrowserTab::beforeNavigatePolicy() const
+{
+    return ErrorPolicy::navigation().negativeShown();
+}
+
+ErrorPolicy frmHTMLBrowserTab::downloadBeginPolicy() const
+{
+    return ErrorPolicy::shortMsg();
+}
+
+ErrorPolicy frmHTMLBrowserTab::showFullScreenPolicy() const
+{
+    return ErrorPolicy::navigation().also(9);
+}

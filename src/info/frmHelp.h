@@ -1,0 +1,26 @@
+#pragma once
+#include <QDialog>
+
+class AppContext;
+class QLabel;
+
+// A short help page about the program's windows and settings.
+class frmHelp : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmHelp(AppContext &ctx, QWidget *parent = nullptr);
+    ~frmHelp() override;
+
+    QString helpText() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void centre();
+
+    AppContext &m_ctx;
+    QLabel *m_text = nullptr;
+    bool m_placed = false;
+};

@@ -1,0 +1,86 @@
+#include "mainwindow/FindBar.h"
+#include "browser/BrowserControl.h"
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+FindBar::FindBar(QWidget *parent) : QWidget(parent), m_input(new QLineEdit(this)), m_result(new QLabel(this))
+{
+    setObjectName(QStringLiteral("findBar"));
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    auto *label = new QLabel(QStringLiteral("&Find:"), this);
+    label->setBuddy(m_input);
+    m_input->setAccessibleName(QStringLiteral("Find on this page"));
+    m_input->setClearButtonEnabled(true);
+    auto *prev = new QToolButton(this);
+    prev->setText(QStringLiteral("Previous"));
+    prev->setAccessibleName(QStringLiteral("Find previous"));
+    auto *next = new QToolButton(this);
+    next->setText(QStringLiteral("Next"));
+    next->setAccessibleName(QStringLiteral("Find next"));
+    auto *close = new QToolButton(this);
+    close->setText(QStringLiteral("Close"));
+    close->setAccessibleName(QStringLiteral("Close find bar"));
+    m_result->setAccessibleName(QStringLiteral("Find result"));
+    layout->addWidget(label);
+    layout->addWidget(m_input, 1);
+    layout->addWidget(prev);
+    layout->addWidget(next);
+    layout->addWidget(m_result);
+    layout->addWidget(close);
+    connect(m_input, &QLineEdit::textChanged, this, [this] { find(false); });
+    connect(m_input, &QLineEdit::returnPressed, this, [this] { find(false); });
+    connect(prev, &QToolButton::clicked, this, [this] { find(true); });
+    connect(next, &QToolButton::clicked, this, [this] { find(false); });
+    connect(close, &QToolButton::clicked, this, [this] {
+        if (m_browser)
+            m_browser->Find(QString(), false); // clears the highlight
+        hide();
+    });
+    hide();
+}
+
+void FindBar::attach(BrowserControl *browser)
+{
+    if (m_browser == browser)
+        return;
+    if (m_browser)
+        disconnect(m_browser, nullptr, this, nullptr);
+    m_browser = browser;
+    m_result->clear();
+    if (browser)
+        connect(browser, &BrowserControl::findFinished, this, [this](const QString &text, int matches) {
+            if (text.isEmpty())
+                m_result->clear();
+            else
+                m_result->setText(matches > 0 ? QStringLiteral("%1 match(es)").arg(matches)
+                                              : QStringLiteral("No matches for \"%1\"").arg(text));
+        });
+}
+
+void FindBar::open()
+{
+    show();
+    m_input->setFocus();
+    m_input->selectAll();
+}
+
+void FindBar::find(bool backward)
+{
+    if (m_browser)
+        m_browser->Find(m_input->text(), backward);
+}
+
+void FindBar::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        if (m_browser)
+            m_browser->focusPage();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

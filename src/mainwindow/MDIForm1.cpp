@@ -1,0 +1,831 @@
+#include "mainwindow/MDIForm1.h"
+#include "app/frmRightClick.h"
+#include "browser/BrowserControl.h"
+#include "browser/Geometry.h"
+#include "browser/frmHTMLBrowser.h"
+#include "browser/frmHTMLBrowserTab.h"
+#include "favorites/frmListFiles.h"
+#include "fullscreen/frmHTMLBrowserFullScreen.h"
+#include "info/frmAbout.h"
+#include "info/frmHelp.h"
+#include "info/frmShortcuts.h"
+#include "info/frmSplash.h"
+#include "mainwindow/FindBar.h"
+#include "mainwindow/Tips.h"
+#include "platform/AppContext.h"
+#include "platform/ErrorTrap.h"
+#include "platform/PanelBar.h"
+#include "platform/ToolBar.h"
+#include "settings/IniFile.h"
+#include "settings/UrlDataFile.h"
+#include "settings/frmURLs.h"
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <optional>
+
+const QString MDIForm1::StartTip = Tips::Start;
+
+namespace {
+QString menuText(const QString &caption)
+{
+    QString t = caption;
+    return t.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+} // namespace
+
+MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ctx(ctx)
+{
+    setObjectName(QStringLiteral("MDIForm1"));
+    setWindowTitle(QStringLiteral("Velloran"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    ctx.mainForm = this;
+    ctx.windows.join(this);
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    m_mdi->setAccessibleName(QStringLiteral("Pages"));
+    m_mdi->viewport()->installEventFilter(this);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &MDIForm1::onSubWindowActivated);
+
+    createBars();
+    createMenus();
+
+    m_findBar = new FindBar(this);
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(StatusBarTabs);
+    layout->addWidget(m_mdi, 1);
+    layout->addWidget(m_findBar);
+    layout->addWidget(StatusBar1);
+    setCentralWidget(central);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(ctx.minuteMs);
+    connect(Timer1, &QTimer::timeout, this, &MDIForm1::Timer1_Timer);
+    Timer1->start();
+}
+
+MDIForm1::~MDIForm1()
+{
+    m_ctx.windows.leave(this);
+}
+
+void MDIForm1::createBars()
+{
+    const double tpp = m_ctx.screen ? m_ctx.screen->twipsPerPixelX() : 15.0;
+    StatusBarTabs = new PanelBar(this);
+    StatusBarTabs->setObjectName(QStringLiteral("StatusBarTabs"));
+    StatusBarTabs->setAccessibleName(QStringLiteral("Tabs"));
+    QList<PanelBar::PanelSpec> tabs{{71, {}}};
+    for (int i = 0; i < 8; ++i)
+        tabs.append(PanelBar::PanelSpec{1764, {}});
+    tabs.append(PanelBar::PanelSpec{423, QStringLiteral("X")});
+    StatusBarTabs->setPanels(tabs, tpp);
+    QFont tabFont(QStringLiteral("Arial"));
+    tabFont.setPointSizeF(8.25);
+    tabFont.setBold(true);
+    tabFont.setUnderline(true);
+    StatusBarTabs->setCellFont(tabFont);
+    for (int i = 2; i <= 10; ++i)
+        StatusBarTabs->setBevel(i, 2);
+    StatusBarTabs->setToolTip(10, QStringLiteral("Close Window"));
+    StatusBarTabs->hide();
+    connect(StatusBarTabs, &PanelBar::panelClick, this, &MDIForm1::StatusBarTabs_PanelClick);
+
+    StatusBar1 = new PanelBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setAccessibleName(QStringLiteral("Status"));
+    StatusBar1->setPanels({{8819, {}, true}, {8819, StartTip}}, tpp);
+    StatusBar1->setToolTip(2, StartTip);
+    StatusBar1->setCellIcon(2, QIcon(QStringLiteral(":/icons/tip.svg")));
+    for (int i = 1; i <= 2; ++i)
+        StatusBar1->setBevel(i, 1);
+}
+
+void MDIForm1::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto add = [](QMenu *menu, const QString &name, const QString &caption, const QKeySequence &key = {}) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(name);
+        if (!key.isEmpty())
+            a->setShortcut(key);
+        return a;
+    };
+    auto sep = [](QMenu *menu, const QString &name) {
+        QAction *a = menu->addSeparator();
+        a->setObjectName(name);
+        return a;
+    };
+
+    mnuFile = bar->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuOpenInIE = add(mnuFile, QStringLiteral("mnuOpenInIE"), QStringLiteral("&Open in Internet Explorer"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    sep0 = sep(mnuFile, QStringLiteral("sep0"));
+    mnuCloseWindow = add(mnuFile, QStringLiteral("mnuCloseWindow"), QStringLiteral("&Close Window"));
+    sep1 = sep(mnuFile, QStringLiteral("sep1"));
+    mnuPrint = add(mnuFile, QStringLiteral("mnuPrint"), QStringLiteral("&Print..."), QKeySequence(Qt::CTRL | Qt::Key_P));
+    sep1a = sep(mnuFile, QStringLiteral("sep1a"));
+    for (int i = 0; i < 8; ++i) {
+        mnuURLs[size_t(i)] = add(mnuFile, QStringLiteral("mnuURLs%1").arg(i), QString());
+        mnuURLs[size_t(i)]->setVisible(false);
+        connect(mnuURLs[size_t(i)], &QAction::triggered, this, [this, i] { mnuURLs_Click(i); });
+    }
+    sep1b = sep(mnuFile, QStringLiteral("sep1b"));
+    mnuSendToTray = add(mnuFile, QStringLiteral("mnuSendToTray"), QStringLiteral("&Send to Icon Tray"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    sep2 = sep(mnuFile, QStringLiteral("sep2"));
+    mnuClose = add(mnuFile, QStringLiteral("mnuClose"), QStringLiteral("E&xit"));
+
+    mnuEdit = bar->addMenu(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuCut = add(mnuEdit, QStringLiteral("mnuCut"), QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuCopy = add(mnuEdit, QStringLiteral("mnuCopy"), QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuPaste = add(mnuEdit, QStringLiteral("mnuPaste"), QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    sep(mnuEdit, QStringLiteral("sep2a"));
+    mnuSelectAll = add(mnuEdit, QStringLiteral("mnuSelectAll"), QStringLiteral("Select &All"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    sep(mnuEdit, QStringLiteral("sep2b"));
+    mnuFind = add(mnuEdit, QStringLiteral("mnuFind"), QStringLiteral("&Find (on This Page)..."), QKeySequence(Qt::CTRL | Qt::Key_F));
+
+    mnuView = bar->addMenu(QStringLiteral("&View"));
+    mnuView->setObjectName(QStringLiteral("mnuView"));
+    mnuNavigationBar = add(mnuView, QStringLiteral("mnuNavigationBar"), QStringLiteral("&Navigation Bar"));
+    mnuToolbar = add(mnuView, QStringLiteral("mnuToolbar"), QStringLiteral("&Toolbar"));
+    mnuStatusBar = add(mnuView, QStringLiteral("mnuStatusBar"), QStringLiteral("Status &Bar"));
+    for (QAction *a : {mnuNavigationBar, mnuToolbar, mnuStatusBar}) {
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+    sep(mnuView, QStringLiteral("sep3"));
+    mnuFwd = add(mnuView, QStringLiteral("mnuFwd"), QStringLiteral("Go &Forward") + QString(10, QLatin1Char(' ')) + QStringLiteral("Alt+Right Arrow"));
+    mnuBack = add(mnuView, QStringLiteral("mnuBack"), QStringLiteral("Go &Back") + QString(14, QLatin1Char(' ')) + QStringLiteral("Alt+Left Arrow"));
+    sep(mnuView, QStringLiteral("sep4"));
+    mnuRefresh = add(mnuView, QStringLiteral("mnuRefresh"), QStringLiteral("&Refresh") + QString(15, QLatin1Char(' ')) + QStringLiteral("F5"));
+    mnuStop = add(mnuView, QStringLiteral("mnuStop"), QStringLiteral("&Stop") + QString(20, QLatin1Char(' ')) + QStringLiteral("Esc"));
+    sep(mnuView, QStringLiteral("sep4a"));
+    mnuFullScreen = add(mnuView, QStringLiteral("mnuFullScreen"), QStringLiteral("&Full Screen") + QString(10, QLatin1Char(' ')) + QStringLiteral("F11"));
+
+    mnuFavorites = bar->addAction(QStringLiteral("&Favorites"));
+    mnuFavorites->setObjectName(QStringLiteral("mnuFavorites"));
+    mnuHistory = bar->addAction(QStringLiteral("&History"));
+    mnuHistory->setObjectName(QStringLiteral("mnuHistory"));
+    mnuHistory->setVisible(false);
+    mnuSetup = bar->addAction(QStringLiteral("&Setup..."));
+    mnuSetup->setObjectName(QStringLiteral("mnuSetup"));
+
+    mnuWindows = bar->addMenu(QStringLiteral("&Window"));
+    mnuWindows->setObjectName(QStringLiteral("mnuWindows"));
+    mnuCascade = add(mnuWindows, QStringLiteral("mnuCascade"), QStringLiteral("&Cascade"), QKeySequence(Qt::Key_F4));
+    mnuTile = add(mnuWindows, QStringLiteral("mnuTile"), QStringLiteral("&Tile"), QKeySequence(Qt::Key_F5));
+    mnuFullScreenWindows = add(mnuWindows, QStringLiteral("mnuFullScreenWindows"), QStringLiteral("&Full Screen"), QKeySequence(Qt::Key_F11));
+    connect(mnuWindows, &QMenu::aboutToShow, this, &MDIForm1::updateWindowList);
+
+    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpContents = add(mnuHelp, QStringLiteral("mnuHelpContents"), QStringLiteral("&Contents"), QKeySequence(Qt::Key_F1));
+    mnuScuts = add(mnuHelp, QStringLiteral("mnuScuts"), QStringLiteral("&Keyboard Shortcuts"));
+    sep(mnuHelp, QStringLiteral("sep5"));
+    mnuAbout = add(mnuHelp, QStringLiteral("mnuAbout"), QStringLiteral("&About Velloran"));
+
+    // The page menus show once the first browser window has loaded.
+    mnuEdit->menuAction()->setVisible(false);
+    mnuView->menuAction()->setVisible(false);
+
+    // Shortcuts stay live while the main window is shown, whichever child has the focus.
+    for (QAction *a : findChildren<QAction *>())
+        a->setShortcutContext(Qt::WindowShortcut);
+
+    connect(mnuCloseWindow, &QAction::triggered, this, &MDIForm1::mnuCloseWindow_Click);
+    connect(mnuClose, &QAction::triggered, this, &MDIForm1::mnuClose_Click);
+    connect(mnuSendToTray, &QAction::triggered, this, &MDIForm1::mnuSendToTray_Click);
+    connect(mnuFavorites, &QAction::triggered, this, &MDIForm1::mnuFavorites_Click);
+    connect(mnuSetup, &QAction::triggered, this, &MDIForm1::mnuSetup_Click);
+    connect(mnuFullScreen, &QAction::triggered, this, &MDIForm1::mnuFullScreen_Click);
+    connect(mnuFullScreenWindows, &QAction::triggered, this, &MDIForm1::mnuFullScreen_Click);
+    connect(mnuCascade, &QAction::triggered, this, &MDIForm1::mnuCascade_Click);
+    connect(mnuTile, &QAction::triggered, this, &MDIForm1::mnuTile_Click);
+    connect(mnuNavigationBar, &QAction::triggered, this, &MDIForm1::mnuNavigationBar_Click);
+    connect(mnuToolbar, &QAction::triggered, this, &MDIForm1::mnuToolbar_Click);
+    connect(mnuStatusBar, &QAction::triggered, this, &MDIForm1::mnuStatusBar_Click);
+
+    // Commands on the active page.
+    auto page = [this](QAction *a, ErrorPolicy policy, std::function<void(BrowserWindowBase *)> step) {
+        connect(a, &QAction::triggered, this, [this, policy, step] {
+            Trap t(m_ctx, policy);
+            t([&] {
+                BrowserWindowBase *w = activeChild();
+                if (!w)
+                    throw RuntimeError::noObject();
+                step(w);
+            });
+        });
+    };
+    const ErrorPolicy nav = ErrorPolicy::navigation();
+    page(mnuOpenInIE, ErrorPolicy::shortMsg().negativeShown(), [this](BrowserWindowBase *w) {
+        const QUrl url = QUrl::fromUserInput(w->WebBrowser1->LocationURL());
+        if (!url.isEmpty())
+            m_ctx.shell->open(url);
+    });
+    page(mnuPrint, ErrorPolicy::shortMsg().negativeShown(), [](BrowserWindowBase *w) { w->WebBrowser1->Print(); });
+    page(mnuCut, nav, [this](BrowserWindowBase *w) {
+        w->WebBrowser1->Cut();
+        mnuCut->setEnabled(false);
+        mnuCopy->setEnabled(false);
+        mnuPaste->setEnabled(true);
+    });
+    page(mnuCopy, nav, [this](BrowserWindowBase *w) {
+        w->WebBrowser1->Copy();
+        mnuCopy->setEnabled(false);
+        mnuCut->setEnabled(false);
+        mnuPaste->setEnabled(true);
+    });
+    page(mnuPaste, nav, [this](BrowserWindowBase *w) {
+        w->WebBrowser1->Paste();
+        mnuCut->setEnabled(true);
+        mnuCopy->setEnabled(true);
+        mnuPaste->setEnabled(false);
+    });
+    page(mnuSelectAll, nav, [](BrowserWindowBase *w) { w->WebBrowser1->SelectAll(); });
+    page(mnuFind, nav, [this](BrowserWindowBase *w) {
+        m_findBar->attach(w->WebBrowser1);
+        m_findBar->open();
+    });
+    page(mnuFwd, nav, [](BrowserWindowBase *w) { w->WebBrowser1->GoForward(); });
+    page(mnuBack, nav, [](BrowserWindowBase *w) { w->WebBrowser1->GoBack(); });
+    page(mnuRefresh, nav, [](BrowserWindowBase *w) { w->WebBrowser1->Refresh(); });
+    page(mnuStop, nav, [](BrowserWindowBase *w) { w->WebBrowser1->Stop(); });
+
+    auto info = [this](QAction *a, ErrorPolicy policy, std::function<void()> step) {
+        connect(a, &QAction::triggered, this, [this, policy, step] {
+            Trap t(m_ctx, policy);
+            t(step);
+        });
+    };
+    info(mnuHelpContents, ErrorPolicy::shortMsg().negativeShown(), [this] {
+        auto *help = new frmHelp(m_ctx, this);
+        m_ctx.dialogs->exec(help);
+    });
+    info(mnuScuts, ErrorPolicy::shortMsg().negativeShown(), [this] {
+        auto *shortcuts = new frmShortcuts(m_ctx, this);
+        shortcuts->show();
+    });
+    info(mnuAbout, ErrorPolicy::shortMsg().negativeShown().also(404), [this] {
+        auto *about = new frmAbout(m_ctx, this);
+        m_ctx.dialogs->exec(about);
+    });
+}
+
+BrowserWindowBase *MDIForm1::activeChild() const
+{
+    return qobject_cast<BrowserWindowBase *>(m_mdi->currentSubWindow());
+}
+
+QList<BrowserWindowBase *> MDIForm1::childWindows() const
+{
+    QList<BrowserWindowBase *> out;
+    for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder))
+        if (auto *b = qobject_cast<BrowserWindowBase *>(w))
+            out.append(b);
+    return out;
+}
+
+void MDIForm1::LockFrameDrawing(int mode)
+{
+    if (mode == 0)
+        setUpdatesEnabled(false);
+    else if (mode == 1)
+        setUpdatesEnabled(true);
+}
+
+BrowserWindowBase *MDIForm1::createBrowserWindow()
+{
+    auto &s = m_ctx.state;
+    BrowserWindowBase *w;
+    if (s.TabbedLayout == -1) {
+        s.TabbedActive = -1;
+        w = new frmHTMLBrowserTab(m_ctx, *this);
+    } else {
+        s.TabbedActive = 0;
+        w = new frmHTMLBrowser(m_ctx, *this);
+    }
+    m_mdi->addSubWindow(w);
+    w->Form_Load();
+    return w;
+}
+
+void MDIForm1::labelTab(int slot, const QString &url, const QString &alias, const QString &caption)
+{
+    const int panel = slot + 1;
+    StatusBarTabs->setText(panel, alias.isEmpty() ? url.right(m_ctx.state.TabTextLength)
+                                                  : caption.left(m_ctx.state.TabTextLength));
+    StatusBarTabs->setToolTip(panel, url);
+    StatusBarTabs->setTag(panel, slot);
+}
+
+void MDIForm1::showChild(BrowserWindowBase *w)
+{
+    if (w->isTabWindow())
+        w->showMaximized();
+    else
+        w->show();
+    m_mdi->setActiveSubWindow(w);
+}
+
+void MDIForm1::Form_Load()
+{
+    auto &s = m_ctx.state;
+    QPointer<frmSplash> splash;
+    std::optional<UrlDataReader> file;
+
+    auto releaseAll = [&] {
+        LockFrameDrawing(1);
+        file.reset();
+        m_ctx.setScreenBusy(false);
+    };
+    ErrorPolicy p;
+    p.custom = [&](const RuntimeError &e) {
+        if (e.number() == 55 || e.number() == 384)
+            return false;
+        releaseAll();
+        if (e.number() == 53 || e.number() == 62) {
+            const auto all = m_ctx.windows.windows();
+            for (auto it = all.rbegin(); it != all.rend(); ++it)
+                if (auto *b = qobject_cast<BrowserWindowBase *>(*it))
+                    b->unload();
+            delete splash;
+            m_ctx.error(QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs."));
+            s.FirstRun = -1;
+            m_ctx.dialogs->exec(new frmURLs(m_ctx, this));
+        } else {
+            delete splash;
+            m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
+                        + QStringLiteral(". Unable to start. Re-install Velloran"));
+            m_ctx.endProgram(1);
+        }
+        return true;
+    };
+    Trap t(m_ctx, p);
+
+    t([&] {
+        const QSize px = m_ctx.screen->screenSizePixels();
+        s.TabTextLength = tabTextLengthFor(px.width(), px.height());
+    });
+    t([&] {
+        if (!isMaximized())
+            FitHeightToWorkArea(this, *m_ctx.screen);
+    });
+    t([&] {
+        s.FirstRun = 0;
+        s.ToolbarOn = -1;
+        MinutesElapsed = 0;
+    });
+    t([&] {
+        if (!ReadSettings(s, m_ctx.settingsPath()))
+            s.applySettingsDefaults();
+    });
+    t([&] { s.DataFilePath = m_ctx.dataFolder; });
+    t([&] {
+        s.SlotClosed.create();
+        s.SlotURLs.create();
+        s.SlotCaptions.create();
+    });
+    t([&] {
+        splash = new frmSplash(m_ctx);
+        splash->show();
+    });
+    t([&] { m_ctx.setScreenBusy(true); });
+    t([&] { s.DataFilePath = m_ctx.dataFilePath(); });
+    t([&] { LockFrameDrawing(0); });
+    t([&] { file.emplace(s.DataFilePath); });
+    t([&] {
+        while (!file->atEnd()) {
+            const UrlRecord r = file->read();
+            s.RecordSlot = r.slot;
+            if (r.url.isEmpty()) {
+                s.SlotClosed(r.slot) = -1;
+                continue;
+            }
+            s.RecordURL = r.url;
+            s.RecordAutoLoad = r.autoload;
+            s.RecordCaption = r.caption();
+            if (r.slot < 1 || r.slot > 8)
+                throw RuntimeError::subscript();
+            QAction *item = mnuURLs[size_t(r.slot - 1)];
+            if (r.autoload != -1) {
+                sep1b->setVisible(true);
+                item->setText(menuText(s.RecordCaption));
+                item->setVisible(true);
+                continue;
+            }
+            BrowserWindowBase *w = createBrowserWindow();
+            setFormTag(w, QString::number(r.slot));
+            s.SlotURLs(r.slot) = s.RecordURL;
+            s.SlotCaptions(r.slot) = s.RecordCaption;
+            labelTab(r.slot, r.url, r.alias, s.RecordCaption);
+            showChild(w);
+            item->setText(QString());
+            item->setVisible(false);
+            s.SlotClosed(r.slot) = 0;
+        }
+    });
+    t([&] { file.reset(); });
+    t([&] {
+        if (s.CascadeLayout == -1) {
+            mnuNavigationBar->setVisible(false);
+            m_mdi->cascadeSubWindows();
+        } else if (s.TileLayout == -1) {
+            mnuNavigationBar->setVisible(false);
+            tileHorizontally();
+        } else {
+            sep1b->setVisible(true);
+            mnuCascade->setVisible(false);
+            mnuTile->setVisible(false);
+            for (int panel = 2; panel <= 9; ++panel) {
+                if (StatusBarTabs->text(panel).isEmpty())
+                    continue;
+                StatusBarTabs->setBevel(panel, 1);
+                if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(panel - 1))))
+                    showChild(w);
+                break;
+            }
+            StatusBarTabs->setVisible(true);
+        }
+    });
+    t([&] { LockFrameDrawing(1); });
+    t([&] { m_ctx.setScreenBusy(false); });
+    t([&] { delete splash; });
+    t([&] {
+        if (m_ctx.windows.count() == 2)
+            m_ctx.dialogs->exec(new frmURLs(m_ctx, this));
+    });
+}
+
+void MDIForm1::tileHorizontally()
+{
+    // One above another, each the frame's full width.
+    QList<QMdiSubWindow *> visible;
+    for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder))
+        if (w->isVisible() && !w->isMinimized())
+            visible.append(w);
+    if (visible.isEmpty())
+        return;
+    const QRect area = m_mdi->viewport()->rect();
+    const int h = area.height() / int(visible.size());
+    int y = 0;
+    for (QMdiSubWindow *w : visible) {
+        if (w->isMaximized())
+            w->showNormal();
+        const int height = (w == visible.last()) ? area.height() - y : h;
+        w->setGeometry(0, y, area.width(), height);
+        y += height;
+    }
+}
+
+void MDIForm1::onSubWindowActivated(QMdiSubWindow *w)
+{
+    // A child's activation runs once each time it becomes the active child.
+    if (!w || w == m_lastActivated)
+        return;
+    m_lastActivated = w;
+    if (auto *b = qobject_cast<BrowserWindowBase *>(w)) {
+        if (m_findBar->isVisible())
+            m_findBar->attach(b->WebBrowser1);
+        b->Form_Activate();
+    }
+}
+
+void MDIForm1::Timer1_Timer()
+{
+    auto &s = m_ctx.state;
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { StatusBar1->setText(2, rotateTip(StatusBar1->text(2))); });
+    // The counter comes round to 0 instead of overflowing, so a count left above the
+    // interval meets it again and timed reloads resume.
+    t([&] { MinutesElapsed = MinutesElapsed == 32767 ? 0 : int16_t(MinutesElapsed + 1); });
+    if (MinutesElapsed == s.RefreshMinutes && s.RefreshEvery != 0) {
+        t.setPolicy(ErrorPolicy::ignoreAll());
+        const auto all = m_ctx.windows.windows();
+        for (auto it = all.rbegin(); it != all.rend(); ++it)
+            if (auto *b = qobject_cast<BrowserWindowBase *>(*it))
+                t([&] { b->WebBrowser1->Refresh(); });
+        t([&] {
+            if (m_ctx.fullScreen && m_ctx.fullScreen->isVisible())
+                m_ctx.fullScreen->WebBrowser1->Refresh();
+        });
+        MinutesElapsed = 0;
+    }
+}
+
+void MDIForm1::StatusBarTabs_PanelClick(int panel)
+{
+    auto &s = m_ctx.state;
+    ErrorPolicy p = ErrorPolicy::shortMsg().negativeShown().also(9);
+    p.custom = [this](const RuntimeError &e) {
+        LockFrameDrawing(1);
+        if (e.number() != 9)
+            m_ctx.error(shortErrorText(e));
+        return false;
+    };
+    Trap t(m_ctx, p);
+    t([&] { s.InTray = 0; });
+    if (StatusBarTabs->text(panel).isEmpty())
+        return;
+    if (panel == 10) {
+        t([&] { StatusBarTabs->setBevel(10, 1); });
+        t([&] { LockFrameDrawing(0); });
+        t([&] { mnuCloseWindow_Click(); });
+        t([&] { LockFrameDrawing(1); });
+        t([&] {
+            if (m_ctx.windows.count() == 2) {
+                StatusBarTabs->setText(10, QString());
+                StatusBarTabs->setBevel(10, 0);
+            } else {
+                StatusBarTabs->setBevel(10, 2);
+            }
+        });
+        return;
+    }
+    // The frame itself stays shown: hiding and re-showing it would only flicker.
+    t([&] {
+        for (QWidget *w : m_ctx.windows.windows())
+            if (w != this && w != m_ctx.host.data())
+                w->hide();
+    });
+    t([&] { LockFrameDrawing(0); });
+    const int slot = panel - 1;
+    t([&] {
+        StatusBarTabs->setBevel(panel, 1);
+        if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(slot))))
+            showChild(w);
+        for (int i = 2; i <= 9; ++i)
+            if (i != panel)
+                StatusBarTabs->setBevel(i, 2);
+    });
+    t([&] {
+        if (m_ctx.windows.findByTag(QString::number(slot))) {
+            s.CurrentURL = s.SlotURLs(slot);
+            s.CurrentCaption = s.SlotCaptions(slot);
+            s.CurrentSlot = int16_t(slot);
+        }
+    });
+    t([&] { LockFrameDrawing(1); });
+}
+
+void MDIForm1::mnuCloseWindow_Click()
+{
+    auto &s = m_ctx.state;
+    Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown().also(91));
+    BrowserWindowBase *w = activeChild();
+    if (!w)
+        return; // nothing to close: no message
+    QString slotTag;
+    t([&] { s.InTray = 0; });
+    t([&] { slotTag = QString::number(w->slot()); });
+    t([&] { w->unload(); });
+    t([&] {
+        if (s.TabbedActive == -1) {
+            const int panel = slotTag.toInt() + 1;
+            StatusBarTabs->setText(panel, QString());
+            StatusBarTabs->setToolTip(panel, QString());
+            StatusBarTabs->setTag(panel, QString());
+        }
+    });
+}
+
+void MDIForm1::mnuClose_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
+    t([&] { m_ctx.host->Form_Unload(); });
+    m_ctx.endProgram(0);
+}
+
+void MDIForm1::mnuSendToTray_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg().negativeShown());
+    t([&] { m_ctx.state.InTray = 0; });
+    t([&] { hide(); });
+    t([&] { m_ctx.host->enterTrayMenuHiddenState(); });
+}
+
+void MDIForm1::mnuFavorites_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    t([&] {
+        BrowserWindowBase *w = activeChild();
+        if (!w)
+            throw RuntimeError::noObject();
+        m_ctx.state.FavoritesBrowser = w->WebBrowser1;
+    });
+    t([&] { showFavoritesWindow(m_ctx); });
+}
+
+void MDIForm1::mnuSetup_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
+    t([&] { m_ctx.dialogs->exec(new frmURLs(m_ctx, this)); });
+}
+
+void MDIForm1::mnuFullScreen_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation().also(9));
+    t([&] { hide(); });
+    t([&] { showFullScreenWindow(m_ctx); });
+}
+
+void MDIForm1::mnuCascade_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
+    t([&] { m_mdi->cascadeSubWindows(); });
+}
+
+void MDIForm1::mnuTile_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
+    t([&] { tileHorizontally(); });
+}
+
+void MDIForm1::mnuNavigationBar_Click()
+{
+    // The item toggled its own check mark already; the bar follows it.
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    t([&] { StatusBarTabs->setVisible(mnuNavigationBar->isChecked()); });
+}
+
+void MDIForm1::mnuStatusBar_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    t([&] { StatusBar1->setVisible(mnuStatusBar->isChecked()); });
+}
+
+void MDIForm1::mnuToolbar_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    BrowserWindowBase *w = activeChild();
+    const bool on = mnuToolbar->isChecked();
+    t([&] {
+        if (!w)
+            throw RuntimeError::noObject();
+        w->Toolbar1->setVisible(on);
+    });
+    m_ctx.state.ToolbarOn = on ? -1 : 0;
+    t([&] {
+        if (w)
+            w->layoutPage(true, true, false);
+    });
+}
+
+void MDIForm1::mnuURLs_Click(int index)
+{
+    auto &s = m_ctx.state;
+    const int slot = index + 1;
+    ErrorPolicy p;
+    p.custom = [this](const RuntimeError &e) {
+        if (e.number() >= 0) {
+            LockFrameDrawing(1);
+            m_ctx.error(shortErrorText(e));
+        }
+        return false;
+    };
+    Trap t(m_ctx, p);
+    QPointer<frmSplash> splash;
+    std::optional<UrlDataReader> file;
+    bool opened = false;
+    t([&] { s.InTray = 0; });
+    t([&] {
+        splash = new frmSplash(m_ctx);
+        splash->show();
+    });
+    t([&] { m_ctx.setScreenBusy(true); });
+    t([&] { LockFrameDrawing(0); });
+    t([&] { file.emplace(m_ctx.dataFilePath()); });
+    t([&] {
+        if (!file)
+            return; // reported once above; nothing to read
+        while (!file->atEnd()) {
+            const UrlRecord r = file->read();
+            s.RecordSlot = r.slot;
+            if (r.slot != slot)
+                continue;
+            s.RecordURL = r.url;
+            s.RecordAutoLoad = r.autoload;
+            s.RecordCaption = r.caption();
+            BrowserWindowBase *w = createBrowserWindow();
+            setFormTag(w, QString::number(slot));
+            labelTab(slot, r.url, r.alias, s.RecordCaption);
+            s.SlotURLs(slot) = s.RecordURL;
+            s.SlotCaptions(slot) = s.RecordCaption;
+            showChild(w);
+            mnuURLs[size_t(index)]->setText(QString());
+            mnuURLs[size_t(index)]->setVisible(false);
+            s.SlotClosed(slot) = 0;
+            opened = true;
+        }
+    });
+    t([&] { file.reset(); });
+    t([&] { LockFrameDrawing(1); });
+    t([&] { m_ctx.setScreenBusy(false); });
+    t([&] { delete splash; });
+    t([&] {
+        if (opened) {
+            StatusBarTabs->setText(10, QStringLiteral("X"));
+            StatusBarTabs->setBevel(10, 2);
+        }
+    });
+}
+
+void MDIForm1::updateWindowList()
+{
+    for (QAction *a : mnuWindows->actions())
+        if (a->property("windowListItem").toBool())
+            mnuWindows->removeAction(a), a->deleteLater();
+    const auto windows = childWindows();
+    if (windows.isEmpty())
+        return;
+    mnuWindows->addSeparator()->setProperty("windowListItem", true);
+    int n = 1;
+    for (BrowserWindowBase *w : windows) {
+        QAction *a = mnuWindows->addAction(QStringLiteral("&%1 %2").arg(n++).arg(menuText(w->caption())));
+        a->setProperty("windowListItem", true);
+        a->setCheckable(true);
+        a->setChecked(w == activeChild());
+        QPointer<BrowserWindowBase> target = w;
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (!target)
+                return;
+            if (target->isTabWindow())
+                StatusBarTabs_PanelClick(target->slot() + 1);
+            else
+                showChild(target);
+        });
+    }
+}
+
+void MDIForm1::Form_Resize()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown().also(404));
+    t([&] {
+        if (m_ctx.host)
+            m_ctx.host->updateTrayItemsForState(windowState());
+    });
+    t([&] {
+        const double tx = m_ctx.screen->twipsPerPixelX(), ty = m_ctx.screen->twipsPerPixelY();
+        const QRect g = frameGeometry();
+        m_ctx.state.FavoritesLeft = float(g.left() * tx + 30);
+        m_ctx.state.FavoritesTop = float(g.top() * ty + 30);
+        m_ctx.state.FavoritesHeight = float(g.height() * ty);
+    });
+}
+
+void MDIForm1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void MDIForm1::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    Form_Resize();
+}
+
+void MDIForm1::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+bool MDIForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_mdi->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto *me = static_cast<QMouseEvent *>(event);
+        if (me->button() == Qt::RightButton) {
+            Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
+            t([&] { m_ctx.menus->popup(mnuWindows, me->globalPosition().toPoint()); });
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MDIForm1::closeEvent(QCloseEvent *event)
+{
+    // The title bar's close: every child runs its own closing first, then Exit.
+    if (m_ctx.ended) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    const auto windows = childWindows();
+    for (BrowserWindowBase *w : windows)
+        w->unload();
+    mnuClose_Click();
+}

@@ -1,0 +1,105 @@
+#pragma once
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <cstdint>
+
+class AppContext;
+class PanelBar;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QAction;
+class QTimer;
+class BrowserWindowBase;
+class FindBar;
+
+// The main frame: holds the browser windows of the Top 8, the tab strip along its
+// top edge, the status bar along its bottom, the menus and the refresh timer.
+class MDIForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MDIForm1(AppContext &ctx, QWidget *parent = nullptr);
+    ~MDIForm1() override;
+
+    // Start-up: reads the settings and the Top 8 and opens the windows.
+    void Form_Load();
+
+    // The frame's active child window (nullptr when none is open).
+    BrowserWindowBase *activeChild() const;
+    QList<BrowserWindowBase *> childWindows() const;
+    QMdiArea *mdiArea() const { return m_mdi; }
+
+    // Creates a browser window of the kind the current layout asks for, from
+    // RecordURL and RecordCaption; its Tag is still empty.
+    BrowserWindowBase *createBrowserWindow();
+    // Labels a slot's tab: panel slot + 1.
+    void labelTab(int slot, const QString &url, const QString &alias, const QString &caption);
+    // Shows a child window the way the current arrangement shows windows.
+    void showChild(BrowserWindowBase *w);
+
+    void LockFrameDrawing(int mode);
+
+    // The refresh timer's tick.
+    void Timer1_Timer();
+    int16_t MinutesElapsed = 0;
+
+    // Commands.
+    void mnuURLs_Click(int index);
+    void mnuCloseWindow_Click();
+    void mnuClose_Click();
+    void mnuSendToTray_Click();
+    void mnuFavorites_Click();
+    void mnuSetup_Click();
+    void mnuFullScreen_Click();
+    void mnuCascade_Click();
+    void mnuTile_Click();
+    void mnuNavigationBar_Click();
+    void mnuToolbar_Click();
+    void mnuStatusBar_Click();
+    void StatusBarTabs_PanelClick(int panel);
+    void tileHorizontally();
+
+    PanelBar *StatusBarTabs = nullptr;
+    PanelBar *StatusBar1 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    // Menu items, by their names.
+    QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuView = nullptr, *mnuWindows = nullptr, *mnuHelp = nullptr;
+    QAction *mnuOpenInIE = nullptr, *sep0 = nullptr, *mnuCloseWindow = nullptr, *sep1 = nullptr,
+            *mnuPrint = nullptr, *sep1a = nullptr, *sep1b = nullptr, *mnuSendToTray = nullptr,
+            *sep2 = nullptr, *mnuClose = nullptr;
+    std::array<QAction *, 8> mnuURLs{};
+    QAction *mnuCut = nullptr, *mnuCopy = nullptr, *mnuPaste = nullptr, *mnuSelectAll = nullptr, *mnuFind = nullptr;
+    QAction *mnuNavigationBar = nullptr, *mnuToolbar = nullptr, *mnuStatusBar = nullptr, *mnuFwd = nullptr,
+            *mnuBack = nullptr, *mnuRefresh = nullptr, *mnuStop = nullptr, *mnuFullScreen = nullptr;
+    QAction *mnuFavorites = nullptr, *mnuHistory = nullptr, *mnuSetup = nullptr;
+    QAction *mnuCascade = nullptr, *mnuTile = nullptr, *mnuFullScreenWindows = nullptr;
+    QAction *mnuHelpContents = nullptr, *mnuScuts = nullptr, *mnuAbout = nullptr;
+
+    static const QString StartTip;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createMenus();
+    void createBars();
+    void Form_Resize();
+    void onSubWindowActivated(QMdiSubWindow *w);
+    void pageCommand(void (MDIForm1::*)(BrowserWindowBase *), int policy);
+    void runOnActivePage(const std::function<void(BrowserWindowBase *)> &step, bool fullScreenPolicy = false);
+    void showFindBar();
+    void updateWindowList();
+
+    AppContext &m_ctx;
+    QMdiArea *m_mdi = nullptr;
+    FindBar *m_findBar = nullptr;
+    QPointer<QMdiSubWindow> m_lastActivated;
+    bool m_closing = false;
+};

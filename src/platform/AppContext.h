@@ -1,0 +1,58 @@
+#pragma once
+#include "platform/Services.h"
+#include "platform/WindowRegistry.h"
+#include "settings/SharedState.h"
+#include <QPointer>
+#include <QStringList>
+
+class frmRightClick;
+class MDIForm1;
+class frmHTMLBrowserFullScreen;
+class frmListFiles;
+
+// Everything one run of the program shares: the shared state, the loaded-window list,
+// the desktop services and where the files live. Each window receives it when it is
+// created; nothing is static, so every test builds a fresh program.
+class AppContext
+{
+public:
+    SharedState state;
+    WindowRegistry windows;
+
+    MessageBoxes *messages = nullptr;
+    Dialogs *dialogs = nullptr;
+    ProcessControl *process = nullptr;
+    SoundService *sound = nullptr;
+    Shell *shell = nullptr;
+    ScreenService *screen = nullptr;
+    TrayService *tray = nullptr;
+    Menus *menus = nullptr;
+    BrowserFactory browserFactory;
+
+    QString dataFolder;         // holds velloran.ini and velloran.dat
+    QStringList soundFolders;   // searched in order for the WAV cues
+    int minuteMs = 60000;       // length of one minute of the refresh timer
+
+    QPointer<frmRightClick> host;
+    QPointer<MDIForm1> mainForm;
+    QPointer<frmHTMLBrowserFullScreen> fullScreen;
+    QPointer<frmListFiles> favorites;
+
+    bool ended = false;
+    int endCode = 0;
+
+    QString settingsPath() const;
+    QString dataFilePath() const;
+    QString soundPath(const QString &name) const;
+
+    // Ends the program: no further trapped step runs after this.
+    void endProgram(int code = 0);
+
+    // Message boxes with the program's title.
+    void error(const QString &text);
+    void info(const QString &text);
+    void plain(const QString &text);
+
+    // The screen-wide pointer: hourglass or default.
+    void setScreenBusy(bool busy);
+};

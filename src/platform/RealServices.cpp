@@ -1,0 +1,102 @@
+#include "platform/RealServices.h"
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSoundEffect>
+#include <QSystemTrayIcon>
+
+void QtMessageBoxes::show(QWidget *parent, const QString &text, MsgIcon icon, const QString &title)
+{
+    QMessageBox box(icon == MsgIcon::Critical ? QMessageBox::Critical
+                    : icon == MsgIcon::Information ? QMessageBox::Information
+                                                    : QMessageBox::NoIcon,
+                    title, text, QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("VelloranMessage"));
+    box.exec();
+}
+
+int QtDialogs::exec(QDialog *dialog)
+{
+    return dialog->exec();
+}
+
+void QtProcessControl::end(int code)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        w->hide();
+    QCoreApplication::exit(code);
+}
+
+void QtSound::play(const QString &path)
+{
+    auto *effect = new QSoundEffect(this);
+    QObject::connect(effect, &QSoundEffect::statusChanged, effect, [this, effect] {
+        if (effect->status() == QSoundEffect::Error) {
+            beep();
+            effect->deleteLater();
+        }
+    });
+    QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
+        if (!effect->isPlaying() && effect->status() == QSoundEffect::Ready)
+            effect->deleteLater();
+    });
+    effect->setSource(QUrl::fromLocalFile(path));
+    effect->play();
+}
+
+void QtSound::beep()
+{
+    QApplication::beep();
+}
+
+bool DesktopShell::open(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+static QScreen *screen()
+{
+    return QGuiApplication::primaryScreen();
+}
+
+QSize QtScreen::screenSizePixels() const
+{
+    return screen() ? screen()->size() : QSize(1024, 768);
+}
+
+QRect QtScreen::workAreaPixels() const
+{
+    return screen() ? screen()->availableGeometry() : QRect();
+}
+
+double QtScreen::twipsPerPixelX() const
+{
+    return screen() ? 1440.0 / screen()->logicalDotsPerInchX() : 15.0;
+}
+
+double QtScreen::twipsPerPixelY() const
+{
+    return screen() ? 1440.0 / screen()->logicalDotsPerInchY() : 15.0;
+}
+
+bool QtTray::isAvailable() const
+{
+    // A desktop session may start its tray a moment after the programs it launches.
+    QElapsedTimer waited;
+    waited.start();
+    while (!QSystemTrayIcon::isSystemTrayAvailable() && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+        QThread::msleep(100);
+    }
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+QAction *QtMenus::popup(QMenu *menu, const QPoint &at)
+{
+    return menu->exec(at);
+}

@@ -1,0 +1,58 @@
+#pragma once
+#include "platform/Services.h"
+#include <QObject>
+
+// The desktop facilities of a real run.
+
+class QtMessageBoxes : public MessageBoxes
+{
+public:
+    void show(QWidget *parent, const QString &text, MsgIcon icon, const QString &title) override;
+};
+
+class QtDialogs : public Dialogs
+{
+public:
+    int exec(QDialog *dialog) override;
+};
+
+class QtProcessControl : public ProcessControl
+{
+public:
+    // Leaves every event loop; main() then tears the windows down and returns the code.
+    void end(int code) override;
+};
+
+class QtSound : public QObject, public SoundService
+{
+public:
+    void play(const QString &path) override;
+    void beep() override;
+};
+
+class DesktopShell : public Shell
+{
+public:
+    bool open(const QUrl &url) override;
+};
+
+class QtScreen : public ScreenService
+{
+public:
+    QSize screenSizePixels() const override;
+    QRect workAreaPixels() const override;
+    double twipsPerPixelX() const override;
+    double twipsPerPixelY() const override;
+};
+
+class QtTray : public TrayService
+{
+public:
+    bool isAvailable() const override;
+};
+
+class QtMenus : public Menus
+{
+public:
+    QAction *popup(QMenu *menu, const QPoint &at) override;
+};

@@ -1,0 +1,7 @@
+#pragma once
+#include <QString>
+
+// The one folder that holds velloran.ini and velloran.dat: VELLORAN_HOME when set;
+// else the program's own folder when it already holds the files or can be written
+// (a portable copy); else the user's configuration folder. Created when missing.
+QString resolveDataFolder(const QString &programFolder);

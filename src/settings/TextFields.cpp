@@ -1,0 +1,92 @@
+#include "settings/TextFields.h"
+#include "platform/RuntimeError.h"
+#include <algorithm>
+
+static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+bool FieldReader::atEnd() const
+{
+    for (qsizetype i = m_pos; i < m_bytes.size(); ++i) {
+        const char c = m_bytes.at(i);
+        if (c != ' ' && c != '\t' && !isLineEnd(c))
+            return false;
+    }
+    return true;
+}
+
+void FieldReader::skipSpaces()
+{
+    while (m_pos < m_bytes.size() && (m_bytes.at(m_pos) == ' ' || m_bytes.at(m_pos) == '\t'))
+        ++m_pos;
+}
+
+// Consumes the separator after a field: one comma, or one line end (CR LF, CR or LF).
+void FieldReader::finishField()
+{
+    if (m_pos >= m_bytes.size())
+        return;
+    const char c = m_bytes.at(m_pos);
+    if (c == ',') {
+        ++m_pos;
+    } else if (c == '\r') {
+        ++m_pos;
+        if (m_pos < m_bytes.size() && m_bytes.at(m_pos) == '\n')
+            ++m_pos;
+    } else if (c == '\n') {
+        ++m_pos;
+    }
+}
+
+QByteArray FieldReader::readRaw(bool *quoted)
+{
+    // A field starts only where there is something left on the line or after it.
+    skipSpaces();
+    if (m_pos >= m_bytes.size())
+        throw RuntimeError::pastEndOfFile();
+    QByteArray out;
+    *quoted = m_bytes.at(m_pos) == '"';
+    if (*quoted) {
+        ++m_pos;
+        while (m_pos < m_bytes.size() && m_bytes.at(m_pos) != '"' && !isLineEnd(m_bytes.at(m_pos)))
+            out += m_bytes.at(m_pos++);
+        if (m_pos < m_bytes.size() && m_bytes.at(m_pos) == '"')
+            ++m_pos;
+        // Whatever follows the closing quote up to the separator is not part of the field.
+        while (m_pos < m_bytes.size() && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)))
+            ++m_pos;
+    } else {
+        while (m_pos < m_bytes.size() && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)))
+            out += m_bytes.at(m_pos++);
+    }
+    finishField();
+    return out;
+}
+
+QString FieldReader::readString()
+{
+    bool quoted = false;
+    const QByteArray raw = readRaw(&quoted);
+    return QString::fromUtf8(quoted ? raw : raw.trimmed());
+}
+
+int16_t FieldReader::readInteger(bool strict)
+{
+    bool quoted = false;
+    const QByteArray raw = readRaw(&quoted).trimmed();
+    if (raw.isEmpty()) {
+        if (strict)
+            throw RuntimeError::typeMismatch();
+        return 0;
+    }
+    bool ok = false;
+    const qlonglong v = raw.toLongLong(&ok);
+    if (!ok) {
+        // Digits that overflow even a 64-bit value are still a number out of range.
+        const bool digits = !raw.isEmpty() && std::all_of(raw.begin() + (raw.at(0) == '-' || raw.at(0) == '+' ? 1 : 0), raw.end(),
+                                                          [](char c) { return c >= '0' && c <= '9'; });
+        throw digits && raw.size() > 1 ? RuntimeError::overflow() : RuntimeError::typeMismatch();
+    }
+    if (v < -32768 || v > 32767)
+        throw RuntimeError::overflow();
+    return int16_t(v);
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+// Reads comma- and line-separated fields the way the program's text files are laid
+// out: spaces before a field are skipped; a field that begins with a double quote
+// runs to the next double quote (commas inside stay part of it) and the rest up to
+// the next comma or line end is skipped; a plain field ends at a comma or line end.
+// Reading past the end is error 62; a number that is not a whole 16-bit value is
+// error 13 (not a number) or 6 (out of range).
+class FieldReader
+{
+public:
+    explicit FieldReader(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+
+    // True when nothing but blank lines and spaces is left.
+    bool atEnd() const;
+    QString readString();
+    // An empty field reads as 0 unless strict.
+    int16_t readInteger(bool strict = false);
+
+private:
+    QByteArray readRaw(bool *quoted);
+    void skipSpaces();
+    void finishField();
+
+    QByteArray m_bytes;
+    qsizetype m_pos = 0;
+};

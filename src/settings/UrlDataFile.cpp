@@ -1,0 +1,60 @@
+#include "settings/UrlDataFile.h"
+#include "platform/RuntimeError.h"
+#include "settings/TextFields.h"
+#include <QFile>
+#include <QSaveFile>
+
+UrlDataReader::UrlDataReader(const QString &path)
+{
+    QFile f(path);
+    if (!f.exists())
+        throw RuntimeError::fileNotFound();
+    if (!f.open(QIODevice::ReadOnly))
+        throw RuntimeError::pathAccess();
+    // The file is small (eight lines); a runaway file is cut to keep start-up quick.
+    m_in.emplace(f.read(1024 * 1024));
+}
+
+bool UrlDataReader::atEnd() const
+{
+    return m_in->atEnd();
+}
+
+UrlRecord UrlDataReader::read()
+{
+    UrlRecord r;
+    r.slot = m_in->readInteger();
+    r.url = m_in->readString();
+    r.autoload = m_in->readInteger();
+    r.alias = m_in->readString();
+    return r;
+}
+
+QString UrlDataWriter::encodeUrl(const QString &url)
+{
+    QString out = url;
+    return out.replace(QLatin1Char('"'), QStringLiteral("%22"));
+}
+
+QString UrlDataWriter::encodeAlias(const QString &alias)
+{
+    QString out = alias;
+    return out.replace(QLatin1Char('"'), QLatin1Char('\''));
+}
+
+QByteArray UrlDataWriter::line(const UrlRecord &r)
+{
+    QByteArray out = QByteArray::number(r.slot) + ",\"" + encodeUrl(r.url).toUtf8() + "\","
+                     + QByteArray::number(r.autoload) + ",\"" + encodeAlias(r.alias).toUtf8() + "\"";
+    out.replace('\r', ' ').replace('\n', ' '); // a line break would split the record
+    return out + "\r\n";
+}
+
+void UrlDataWriter::commit()
+{
+    QSaveFile f(m_path);
+    if (!f.open(QIODevice::WriteOnly))
+        throw RuntimeError::pathAccess();
+    if (f.write(m_bytes) != m_bytes.size() || !f.commit())
+        throw RuntimeError::pathAccess();
+}

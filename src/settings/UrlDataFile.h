@@ -1,0 +1,52 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include "settings/TextFields.h"
+#include <optional>
+#include <cstdint>
+
+// One line of the URL data file: slot, "URL", autoload flag, "alias", CR LF.
+struct UrlRecord
+{
+    int16_t slot = 0;
+    QString url;
+    int16_t autoload = 0;
+    QString alias;
+
+    // The slot's caption: its alias, or its URL when the alias is empty.
+    QString caption() const { return alias.isEmpty() ? url : alias; }
+};
+
+// Reads records in file order. Opening a missing file is error 53; a file that ends
+// in the middle of a record is error 62.
+class UrlDataReader
+{
+public:
+    explicit UrlDataReader(const QString &path); // throws RuntimeError
+    bool atEnd() const;
+    UrlRecord read();                            // throws RuntimeError
+
+private:
+    std::optional<FieldReader> m_in;
+};
+
+// Writes the eight records. A double quote would end the quoted field early and
+// misread the whole line, so the writer keeps it out of the file: in a URL it is
+// percent-encoded (%22, the same address), in an alias it becomes an apostrophe.
+class UrlDataWriter
+{
+public:
+    static QString encodeUrl(const QString &url);
+    static QString encodeAlias(const QString &alias);
+    static QByteArray line(const UrlRecord &r);
+
+    // Collects the lines, then replaces the file whole on commit(): a failed write
+    // leaves the previous file as it was. Failures throw RuntimeError (75).
+    explicit UrlDataWriter(const QString &path) : m_path(path) {}
+    void write(const UrlRecord &r) { m_bytes += line(r); }
+    void commit();
+
+private:
+    QString m_path;
+    QByteArray m_bytes;
+};

@@ -1,0 +1,77 @@
+#include "FakeServices.h"
+#include "FakeBrowser.h"
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+
+void FakeMessages::show(QWidget *, const QString &text, MsgIcon icon, const QString &title)
+{
+    ShownMessage m{text, icon, title};
+    shown.append(m);
+    if (onShow)
+        onShow(m);
+}
+
+QStringList FakeMessages::texts() const
+{
+    QStringList out;
+    for (const auto &m : shown)
+        out.append(m.text);
+    return out;
+}
+
+int FakeDialogs::exec(QDialog *dialog)
+{
+    shown.append(dialog->objectName().isEmpty() ? QString::fromLatin1(dialog->metaObject()->className())
+                                                : dialog->objectName());
+    if (script)
+        return script(dialog);
+    dialog->reject();
+    return QDialog::Rejected;
+}
+
+FakeDesktop::FakeDesktop()
+{
+    ctx = std::make_unique<AppContext>();
+    ctx->messages = &messages;
+    ctx->dialogs = &dialogs;
+    ctx->process = &process;
+    ctx->sound = &sound;
+    ctx->shell = &shell;
+    ctx->screen = &screen;
+    ctx->tray = &tray;
+    ctx->menus = &menus;
+    ctx->minuteMs = 3600000; // tests drive the timer by hand
+    ctx->browserFactory = [](QWidget *parent) -> BrowserControl * { return new FakeBrowser(parent); };
+    ctx->dataFolder = dataDir.path();
+    ctx->soundFolders = {dataDir.path()};
+}
+
+QString FakeDesktop::dataFile(const QString &name) const
+{
+    return QDir(dataDir.path()).filePath(name);
+}
+
+void FakeDesktop::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    QFile f(dataFile(name));
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(bytes);
+}
+
+QByteArray FakeDesktop::readFile(const QString &name) const
+{
+    QFile f(dataFile(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+QAction *FakeMenus::popup(QMenu *menu, const QPoint &)
+{
+    shown.append(menu->objectName().isEmpty() ? menu->title() : menu->objectName());
+    QAction *a = choose ? choose(menu) : nullptr;
+    if (a)
+        a->trigger();
+    return a;
+}
