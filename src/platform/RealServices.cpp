@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <QMenu>
+#include <QPointer>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSoundEffect>
@@ -22,7 +23,11 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, MsgIcon icon, co
 
 int QtDialogs::exec(QDialog *dialog)
 {
-    return dialog->exec();
+    QPointer<QDialog> guard(dialog);
+    const int result = dialog->exec();
+    // The dialog unloads as soon as its modal run is over, so the loaded-window list is right at once.
+    delete guard.data();
+    return result;
 }
 
 void QtProcessControl::end(int code)

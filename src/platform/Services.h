@@ -26,7 +26,7 @@ class Dialogs
 {
 public:
     virtual ~Dialogs() = default;
-    // Runs a dialog modally and returns its result code.
+    // Runs a dialog modally, unloads (deletes) it, and returns its result code.
     virtual int exec(QDialog *dialog) = 0;
 };
 

@@ -1,9 +1,18 @@
 #pragma once
 #include <QDialog>
+#include <array>
 
 class AppContext;
+class MDIForm1;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
 
-// The Set Up dialog, where the user edits the Top 8, the refresh options and the layout.
+// The Set Up dialog, where the user edits the Top 8, the refresh options and the
+// layout. It keeps no data of its own: the rows come from the URL data file, the
+// rest from the shared state, and OK writes both files and updates the running frame.
 class frmURLs : public QDialog
 {
     Q_OBJECT
@@ -11,6 +20,43 @@ public:
     explicit frmURLs(AppContext &ctx, QWidget *parent = nullptr);
     ~frmURLs() override;
 
+    void LoadSettingsIntoDialog();
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void chkEvery_Click();
+    void optTabbed_Click();
+    void optCascade_Click();
+    void optTile_Click();
+    void txtMinutes_Change();
+    void txtMinutes_LostFocus();
+    void VScrollMins_Change();
+
+    // Rows of slots 1..8 at index slot - 1.
+    std::array<QLineEdit *, 8> txtURL{};
+    std::array<QCheckBox *, 8> chkAutoLoad{};
+    std::array<QLineEdit *, 8> txtAlias{};
+
+    QRadioButton *optTabbed = nullptr;
+    QRadioButton *optCascade = nullptr;
+    QRadioButton *optTile = nullptr;
+    QCheckBox *chkOnActive = nullptr;
+    QCheckBox *chkEvery = nullptr;
+    QLineEdit *txtMinutes = nullptr;
+    QScrollBar *VScrollMins = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdCancel = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void buildControls();
+    void readRows();
+    MDIForm1 &frame() const;
+    void updateRunningSlot(int slot, const QString &url, int16_t autoload, const QString &alias);
+    void applyLayout();
+
     AppContext &m_ctx;
+    bool m_inMinutesChange = false;
 };

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QPointer>
 
 void FakeMessages::show(QWidget *, const QString &text, MsgIcon icon, const QString &title)
 {
@@ -24,14 +25,25 @@ int FakeDialogs::exec(QDialog *dialog)
 {
     shown.append(dialog->objectName().isEmpty() ? QString::fromLatin1(dialog->metaObject()->className())
                                                 : dialog->objectName());
+    QPointer<QDialog> guard(dialog);
+    int result = QDialog::Rejected;
     if (script)
-        return script(dialog);
-    dialog->reject();
-    return QDialog::Rejected;
+        result = script(dialog);
+    else
+        dialog->reject();
+    // The dialog unloads as soon as its modal run is over.
+    delete guard.data();
+    return result;
+}
+
+static void initResources()
+{
+    Q_INIT_RESOURCE(velloran);
 }
 
 FakeDesktop::FakeDesktop()
 {
+    initResources();
     ctx = std::make_unique<AppContext>();
     ctx->messages = &messages;
     ctx->dialogs = &dialogs;

@@ -1,0 +1,470 @@
+// Start-up of the whole program on the real widgets with fake pages: the data file's
+// records become windows, menu items and tabs; the tray menu and the timer follow.
+#include "FakeBrowser.h"
+#include "FakeServices.h"
+#include "app/clsTaskBar.h"
+#include "app/frmRightClick.h"
+#include "browser/frmHTMLBrowser.h"
+#include "browser/frmHTMLBrowserTab.h"
+#include "mainwindow/MDIForm1.h"
+#include "mainwindow/Tips.h"
+#include "platform/PanelBar.h"
+#include "platform/ToolBar.h"
+#include <QMdiArea>
+#include <QMenu>
+#include <QtTest>
+
+namespace {
+
+QByteArray record(int slot, const QString &url, int autoload, const QString &alias)
+{
+    return QByteArray::number(slot) + ",\"" + url.toUtf8() + "\"," + QByteArray::number(autoload) + ",\""
+           + alias.toUtf8() + "\"\r\n";
+}
+
+// Eight lines; `filled` gives slot -> (url, autoload, alias).
+QByteArray dataFile(const QMap<int, std::tuple<QString, int, QString>> &filled)
+{
+    QByteArray out;
+    for (int s = 1; s <= 8; ++s) {
+        if (filled.contains(s)) {
+            const auto &[url, autoload, alias] = filled[s];
+            out += record(s, url, autoload, alias);
+        } else {
+            out += record(s, QString(), 0, QString());
+        }
+    }
+    return out;
+}
+
+struct Program
+{
+    FakeDesktop d;
+    frmRightClick *host = nullptr;
+
+    MDIForm1 *main() const { return d.ctx->mainForm; }
+    SharedState &state() const { return d.ctx->state; }
+    QList<BrowserWindowBase *> windows() const { return main()->childWindows(); }
+    FakeBrowser *page(BrowserWindowBase *w) const { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
+
+    void start(const QByteArray &dat, const QByteArray &ini = "0,0,1,0,0,-1\r\n")
+    {
+        if (!ini.isNull())
+            d.writeFile(QStringLiteral("velloran.ini"), ini);
+        if (!dat.isNull())
+            d.writeFile(QStringLiteral("velloran.dat"), dat);
+        host = new frmRightClick(*d.ctx);
+        host->Form_Load();
+    }
+    ~Program()
+    {
+        delete main();
+        delete host;
+    }
+};
+
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void missingDataFileAsksForTheTop8();
+    void fileCutInsideARecordClosesOpenedWindows();
+    void slotsTwoAndFive();
+    void allAutoloadOffOpensSetUp();
+    void outOfRangeSlotIsFatal();
+    void arrangements();
+    void tabLabelsOnSmallScreen();
+    void tabClicksAndCloseCell();
+    void trayMenuStates();
+    void rightClickDismissalMaximizes();
+    void timerTicks();
+    void browserWindowEvents();
+    void secondInstanceEndsSilently();
+};
+
+void StartupTest::missingDataFileAsksForTheTop8()
+{
+    Program p;
+    p.start(QByteArray());
+    QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs.")});
+    QCOMPARE(p.d.messages.shown.first().icon, MsgIcon::Critical);
+    QCOMPARE(p.d.messages.shown.first().title, QStringLiteral("Velloran"));
+    QCOMPARE(p.state().FirstRun, int16_t(-1));
+    QCOMPARE(p.d.dialogs.shown, QStringList{QStringLiteral("frmURLs")});
+    QVERIFY(p.windows().isEmpty());
+    // No settings file: the defaults apply and nothing is written.
+    QFile::remove(p.d.dataFile(QStringLiteral("velloran.ini")));
+    Program q;
+    q.start(QByteArray(), QByteArray());
+    const SharedState &s = q.state();
+    QCOMPARE((QList<int>{s.RefreshOnActive, s.RefreshEvery, s.RefreshMinutes, s.TileLayout, s.CascadeLayout, s.TabbedLayout}),
+             (QList<int>{0, 0, 1, -1, 0, 0}));
+    QVERIFY(!QFile::exists(q.d.dataFile(QStringLiteral("velloran.ini"))));
+    QVERIFY(q.d.process.ends.isEmpty());
+}
+
+void StartupTest::fileCutInsideARecordClosesOpenedWindows()
+{
+    Program p;
+    const QByteArray dat = record(1, QStringLiteral("http://a/"), -1, QStringLiteral("A"))
+                           + record(2, QStringLiteral("http://b/"), -1, QStringLiteral("B")) + "3,\"http://c/\",-1";
+    p.start(dat);
+    QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs.")});
+    QVERIFY(p.windows().isEmpty());
+    QCOMPARE(p.d.ctx->windows.count(), 2); // host and main only
+    QCOMPARE(p.state().FirstRun, int16_t(-1));
+    QCOMPARE(p.d.dialogs.shown, QStringList{QStringLiteral("frmURLs")});
+    // Their closing put both slots back on the File menu.
+    QVERIFY(p.main()->mnuURLs[0]->isVisible());
+    QCOMPARE(p.state().SlotClosed(1), int16_t(-1));
+}
+
+void StartupTest::slotsTwoAndFive()
+{
+    Program p;
+    p.start(dataFile({{2, {QStringLiteral("http://two.test/"), -1, QString()}},
+                      {5, {QStringLiteral("http://five.test/"), 0, QStringLiteral("Five & more")}}}));
+    QCOMPARE(p.windows().size(), 1);
+    BrowserWindowBase *w = p.windows().first();
+    QCOMPARE(w->tag(), QStringLiteral("2"));
+    QVERIFY(qobject_cast<frmHTMLBrowserTab *>(w));
+    QCOMPARE(p.page(w)->calls.first(), QStringLiteral("Navigate http://two.test/"));
+    QCOMPARE(w->caption(), QStringLiteral("http://two.test/"));
+    QCOMPARE(w->Toolbar1->buttonToolTip(8), QStringLiteral("Home - http://two.test/"));
+    QVERIFY(p.main()->mnuURLs[4]->isVisible());
+    QCOMPARE(p.main()->mnuURLs[4]->text(), QStringLiteral("Five && more"));
+    QVERIFY(!p.main()->mnuURLs[1]->isVisible());
+    for (int s : {1, 3, 4, 6, 7, 8})
+        QCOMPARE(p.state().SlotClosed(s), int16_t(-1));
+    QCOMPARE(p.state().SlotClosed(2), int16_t(0));
+    QCOMPARE(p.state().SlotClosed(5), int16_t(0));
+    QVERIFY(p.state().SlotURLs(5).isEmpty());
+    QVERIFY(p.main()->mnuEdit->menuAction()->isVisible());
+    QVERIFY(p.main()->mnuView->menuAction()->isVisible());
+    QVERIFY(p.d.dialogs.shown.isEmpty());
+}
+
+void StartupTest::allAutoloadOffOpensSetUp()
+{
+    const QByteArray dat = dataFile({{1, {QStringLiteral("http://a/"), 0, QString()}}, {3, {QStringLiteral("http://c/"), 0, QStringLiteral("C")}}});
+    {
+        Program p;
+        p.start(dat, "0,0,1,0,0,-1\r\n");
+        QVERIFY(p.windows().isEmpty());
+        QCOMPARE(p.d.dialogs.shown, QStringList{QStringLiteral("frmURLs")});
+        QVERIFY(p.main()->mnuURLs[0]->isVisible());
+        QVERIFY(p.main()->mnuURLs[2]->isVisible());
+        QVERIFY(p.main()->StatusBarTabs->isVisible()); // tabbed: shown without any tab text
+        for (int i = 2; i <= 9; ++i)
+            QVERIFY(p.main()->StatusBarTabs->text(i).isEmpty());
+        QVERIFY(!p.main()->mnuEdit->menuAction()->isVisible());
+    }
+    {
+        Program p;
+        p.start(dat, "0,0,1,0,-1,0\r\n");
+        QVERIFY(!p.main()->StatusBarTabs->isVisible()); // cascade keeps the strip hidden
+        QVERIFY(!p.main()->mnuNavigationBar->isVisible());
+    }
+}
+
+void StartupTest::outOfRangeSlotIsFatal()
+{
+    Program p;
+    p.start(record(9, QStringLiteral("http://nine/"), -1, QString()));
+    QCOMPARE(p.d.messages.texts(),
+             QStringList{QStringLiteral("Error 9.Subscript out of range. Unable to start. Re-install Velloran")});
+    QCOMPARE(p.d.process.ends, QList<int>{1});
+}
+
+void StartupTest::arrangements()
+{
+    const QByteArray dat = dataFile({{3, {QStringLiteral("http://c/"), -1, QStringLiteral("C")}},
+                                     {6, {QStringLiteral("http://f/"), -1, QStringLiteral("F")}},
+                                     {7, {QStringLiteral("http://g/"), -1, QString()}}});
+    {
+        Program p;
+        p.start(dat, "0,0,1,-1,0,0\r\n");
+        QCOMPARE(p.windows().size(), 3);
+        QVERIFY(!p.main()->StatusBarTabs->isVisible());
+        QVERIFY(qobject_cast<frmHTMLBrowser *>(p.windows().first()));
+        const QRect area = p.main()->mdiArea()->viewport()->rect();
+        int y = 0;
+        for (BrowserWindowBase *w : p.windows()) {
+            QCOMPARE(w->geometry().x(), 0);
+            QCOMPARE(w->geometry().width(), area.width());
+            QCOMPARE(w->geometry().y(), y);
+            y += w->geometry().height();
+        }
+        QCOMPARE(y, area.height());
+    }
+    {
+        Program p;
+        p.start(dat, "0,0,1,0,-1,0\r\n");
+        const auto w = p.windows();
+        QVERIFY(w[1]->geometry().topLeft().x() > w[0]->geometry().topLeft().x());
+        QVERIFY(w[1]->geometry().topLeft().y() > w[0]->geometry().topLeft().y());
+        QVERIFY(p.main()->mnuCascade->isVisible());
+    }
+    {
+        Program p;
+        p.start(dat, "0,0,1,0,0,-1\r\n");
+        PanelBar *tabs = p.main()->StatusBarTabs;
+        QVERIFY(tabs->isVisible());
+        QCOMPARE(tabs->bevel(4), 1);
+        QCOMPARE(tabs->text(4), QStringLiteral("C"));
+        QCOMPARE(tabs->toolTip(4), QStringLiteral("http://c/"));
+        QCOMPARE(tabs->tag(4).toInt(), 3);
+        QCOMPARE(p.main()->activeChild()->tag(), QStringLiteral("3"));
+        QVERIFY(!p.main()->mnuCascade->isVisible());
+        QVERIFY(!p.main()->mnuTile->isVisible());
+        QCOMPARE(p.state().CurrentSlot, int16_t(3));
+    }
+}
+
+void StartupTest::tabLabelsOnSmallScreen()
+{
+    Program p;
+    p.d.screen.size = QSize(800, 600);
+    p.start(dataFile({{1, {QStringLiteral("http://example.test/very/long/path/index.html"), -1, QString()}},
+                      {2, {QStringLiteral("http://b/"), -1, QStringLiteral("An alias of 23 letters.")}},
+                      {3, {QStringLiteral("http://c/"), -1, QString()}}}));
+    QCOMPARE(p.state().TabTextLength, int16_t(14));
+    QCOMPARE(p.main()->StatusBarTabs->text(2), QStringLiteral("ath/index.html"));
+    QCOMPARE(p.main()->StatusBarTabs->text(3), QStringLiteral("An alias of 23"));
+    QCOMPARE(p.main()->StatusBarTabs->text(4), QStringLiteral("http://c/"));
+}
+
+void StartupTest::tabClicksAndCloseCell()
+{
+    Program p;
+    p.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}},
+                      {3, {QStringLiteral("http://c/"), -1, QStringLiteral("C")}},
+                      {5, {QStringLiteral("http://e/"), -1, QStringLiteral("E")}}}));
+    MDIForm1 *m = p.main();
+    PanelBar *tabs = m->StatusBarTabs;
+    m->StatusBarTabs_PanelClick(1); // the spacer: nothing
+    m->StatusBarTabs_PanelClick(3); // slot 2 has no window: nothing
+    QCOMPARE(m->activeChild()->tag(), QStringLiteral("1"));
+
+    p.state().InTray = -1;
+    const QString tipBefore = m->StatusBar1->text(2);
+    QTest::mouseClick(tabs->cell(6), Qt::LeftButton);
+    QCOMPARE(m->activeChild()->tag(), QStringLiteral("5"));
+    QVERIFY(m->activeChild()->isVisible());
+    for (int i = 2; i <= 9; ++i)
+        QCOMPARE(tabs->bevel(i), i == 6 ? 1 : 2);
+    QCOMPARE(p.state().CurrentSlot, int16_t(5));
+    QCOMPARE(p.state().CurrentURL, QStringLiteral("http://e/"));
+    QCOMPARE(p.state().InTray, int16_t(0));
+    // Activation alternates the first two tips.
+    QCOMPARE(m->StatusBar1->text(2), tipBefore == Tips::Tip1 ? Tips::Tip2 : Tips::Tip1);
+
+    m->StatusBarTabs_PanelClick(10); // closes slot 5's window
+    QCOMPARE(p.windows().size(), 2);
+    QVERIFY(tabs->text(6).isEmpty());
+    QVERIFY(tabs->toolTip(6).isEmpty());
+    QCOMPARE(tabs->text(4), QStringLiteral("C"));
+    QCOMPARE(tabs->text(10), QStringLiteral("X"));
+    QCOMPARE(tabs->bevel(10), 2);
+    QVERIFY(m->mnuURLs[4]->isVisible());
+    QCOMPARE(m->mnuURLs[4]->text(), QStringLiteral("E"));
+
+    m->StatusBarTabs_PanelClick(2);
+    m->StatusBarTabs_PanelClick(10);
+    m->StatusBarTabs_PanelClick(4);
+    m->StatusBarTabs_PanelClick(10); // the last window
+    QVERIFY(p.windows().isEmpty());
+    QVERIFY(tabs->text(10).isEmpty());
+    QCOMPARE(tabs->bevel(10), 0);
+    QVERIFY(!m->mnuEdit->menuAction()->isVisible());
+    QVERIFY(!m->mnuOpenInIE->isVisible());
+    m->StatusBarTabs_PanelClick(10); // blank now: nothing
+    QVERIFY(p.d.messages.shown.isEmpty());
+
+    // Reopening a slot from the File menu brings the close cell back.
+    m->mnuURLs[2]->trigger();
+    QCOMPARE(p.windows().size(), 1);
+    QCOMPARE(p.windows().first()->tag(), QStringLiteral("3"));
+    QCOMPARE(tabs->text(10), QStringLiteral("X"));
+    QCOMPARE(tabs->bevel(10), 2);
+    QVERIFY(!m->mnuURLs[2]->isVisible());
+}
+
+void StartupTest::trayMenuStates()
+{
+    Program p;
+    p.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}}}));
+    frmRightClick *h = p.host;
+    QVERIFY(h->mnuRestore->isVisible() && h->mnuMinimize->isVisible() && h->mnuMaximize->isVisible());
+    QVERIFY(!h->mnuMaximize->isEnabled()); // the main window starts maximized
+    QVERIFY(!h->mnuSendToTray->isChecked());
+
+    p.main()->mnuSendToTray->trigger(); // Ctrl+T
+    QVERIFY(!p.main()->isVisible());
+    QCOMPARE(p.state().InTray, int16_t(0));
+    QVERIFY(h->mnuSendToTray->isChecked());
+    QVERIFY(!h->mnuRestore->isVisible() && !h->mnuMinimize->isVisible() && !h->mnuMaximize->isVisible());
+    QVERIFY(!h->sep0->isVisible());
+    QVERIFY(h->sep1->isVisible() && h->mnuExit->isVisible());
+
+    h->mnuSendToTray->trigger(); // from the tray menu, checked: back
+    QVERIFY(p.main()->isVisible());
+    QVERIFY(!h->mnuSendToTray->isChecked());
+    QVERIFY(h->mnuRestore->isVisible() && h->sep0->isVisible());
+
+    // A browser window's toolbar button hides too, and marks the program as in the tray.
+    p.windows().first()->Toolbar1_ButtonClick(BrowserWindowBase::BtnSendToTray);
+    QVERIFY(!p.main()->isVisible());
+    QCOMPARE(p.state().InTray, int16_t(-1));
+    h->onLeftDoubleClick(); // double-click while in the tray brings it back
+    QVERIFY(p.main()->isVisible());
+    QVERIFY(!h->mnuSendToTray->isChecked());
+
+    h->onLeftDoubleClick(); // shown: restores to normal size
+    QVERIFY(!p.main()->isMaximized());
+    QVERIFY(!h->mnuRestore->isEnabled());
+
+    h->mnuExit->trigger();
+    QCOMPARE(p.d.process.ends, QList<int>{0});
+    QVERIFY(!h->taskBar()->iconVisible());
+}
+
+void StartupTest::rightClickDismissalMaximizes()
+{
+    Program p;
+    p.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}}}));
+    frmRightClick *h = p.host;
+    p.main()->showMinimized();
+    p.state().InTray = 0;
+    h->onRightButtonUp(); // dismissed
+    QCOMPARE(p.state().InTray, int16_t(-1));
+    QCOMPARE(p.d.menus.shown, QStringList{QStringLiteral("mnuPopup")});
+    QVERIFY(p.main()->isMaximized());
+
+    // Choosing Minimize keeps it minimized; the next dismissal maximizes again.
+    p.d.menus.choose = [h](QMenu *) { return h->mnuMinimize; };
+    h->onRightButtonUp();
+    QVERIFY(p.main()->isMinimized());
+    QCOMPARE(h->MinimizedFromTrayMenu, int16_t(0));
+    p.d.menus.choose = nullptr;
+    h->onRightButtonUp();
+    QVERIFY(p.main()->isMaximized());
+}
+
+void StartupTest::timerTicks()
+{
+    auto reloads = [](Program &p) {
+        int n = 0;
+        for (BrowserWindowBase *w : p.windows())
+            n += p.page(w)->count(QStringLiteral("Refresh"));
+        return n;
+    };
+    const QByteArray dat = dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}},
+                                     {2, {QStringLiteral("http://b/"), -1, QStringLiteral("B")}}});
+    {
+        Program p;
+        p.start(dat, "0,-1,1,0,0,-1\r\n");
+        p.main()->StatusBar1->setText(2, MDIForm1::StartTip);
+        QStringList tips;
+        for (int i = 1; i <= 4; ++i) {
+            p.main()->Timer1_Timer();
+            tips << p.main()->StatusBar1->text(2);
+            QCOMPARE(reloads(p), 2 * i); // every page, every tick (hidden tabs too)
+        }
+        QCOMPARE(tips, (QStringList{Tips::Tip1, Tips::Tip2, Tips::Tip3, Tips::Tip1}));
+    }
+    {
+        Program p;
+        p.start(dat, "0,-1,5,0,0,-1\r\n");
+        QList<int> at;
+        for (int minute = 1; minute <= 15; ++minute) {
+            const int before = reloads(p);
+            p.main()->Timer1_Timer();
+            if (reloads(p) > before)
+                at << minute;
+        }
+        QCOMPARE(at, (QList<int>{5, 10, 15}));
+    }
+    {
+        Program p;
+        p.start(dat, "0,0,1,0,0,-1\r\n");
+        for (int i = 0; i < 3; ++i)
+            p.main()->Timer1_Timer();
+        QCOMPARE(reloads(p), 0);
+        QCOMPARE(p.main()->MinutesElapsed, int16_t(3));
+        // Switched on after the count passed the interval: no timed reload until it comes round.
+        p.state().RefreshEvery = -1;
+        p.state().RefreshMinutes = 2;
+        p.main()->Timer1_Timer();
+        QCOMPARE(reloads(p), 0);
+        p.main()->MinutesElapsed = 32767;
+        p.main()->Timer1_Timer(); // comes round to 0 instead of overflowing
+        QCOMPARE(p.main()->MinutesElapsed, int16_t(0));
+        p.main()->Timer1_Timer();
+        p.main()->Timer1_Timer();
+        QCOMPARE(reloads(p), 2);
+        QVERIFY(p.d.messages.shown.isEmpty());
+    }
+}
+
+void StartupTest::browserWindowEvents()
+{
+    Program p;
+    p.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}},
+                      {2, {QStringLiteral("http://b/"), -1, QStringLiteral("B")}}}));
+    BrowserWindowBase *w = p.main()->activeChild();
+    FakeBrowser *b = p.page(w);
+    emit b->BeforeNavigate2();
+    QVERIFY(w->Toolbar1->buttonEnabled(7));
+    emit b->DownloadBegin();
+    b->url = QStringLiteral("http://a/x");
+    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral(" Downloading http://a/ ..."));
+    b->title = QStringLiteral("Page A");
+    emit b->DownloadComplete();
+    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral("Page A "));
+    QVERIFY(!w->Toolbar1->buttonEnabled(7));
+    emit b->CommandStateChange(2, true);
+    QVERIFY(w->Toolbar1->buttonEnabled(5));
+    emit b->CommandStateChange(3, true);
+    QVERIFY(!w->Toolbar1->buttonEnabled(6));
+    // The other (hidden) window's download does not write the status bar.
+    FakeBrowser *other = p.page(p.windows().last());
+    other->title = QStringLiteral("Page B");
+    emit other->DownloadComplete();
+    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral("Page A "));
+    // Back with no history passes silently; a toolbar click always disables Stop.
+    emit b->BeforeNavigate2();
+    w->Toolbar1_ButtonClick(BrowserWindowBase::BtnBack);
+    w->Toolbar1_ButtonClick(19);
+    QVERIFY(!w->Toolbar1->buttonEnabled(7));
+    QVERIFY(p.d.messages.shown.isEmpty());
+    // A non-negative failure shows the navigation message.
+    b->failures.insert(QStringLiteral("GoBack"), 5);
+    w->Toolbar1_ButtonClick(BrowserWindowBase::BtnBack);
+    QCOMPARE(p.d.messages.texts().last(), QStringLiteral("Error 5. Navigation Error. Try again."));
+    w->Toolbar1_ButtonClick(BrowserWindowBase::BtnHome);
+    QCOMPARE(b->calls.last(), QStringLiteral("Navigate http://a/"));
+    emit b->GotFocus();
+    QCOMPARE(p.state().CurrentSlot, int16_t(1));
+}
+
+void StartupTest::secondInstanceEndsSilently()
+{
+    Program first;
+    first.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}}}));
+    AppContext second;
+    FakeProcess process;
+    second.process = &process;
+    second.dataFolder = first.d.dataDir.path();
+    auto *host = new frmRightClick(second);
+    host->Form_Load();
+    QCOMPARE(process.ends, QList<int>{0});
+    QVERIFY(!second.mainForm);
+    delete host;
+    QVERIFY(first.d.process.ends.isEmpty());
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
