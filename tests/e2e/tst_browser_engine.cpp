@@ -1,0 +1,123 @@
+// The real web engine behind the browser control, on a real display: events arrive
+// in the order the windows rely on, and the profile keeps cookies across controls.
+#include "browser/WebEngineBrowser.h"
+#include "platform/RuntimeError.h"
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QWebEngineProfile>
+#include <QtTest>
+
+namespace {
+
+// A tiny HTTP server on 127.0.0.1: /set sets a persistent cookie; /show shows the
+// cookies the browser sent back in its title.
+class PageServer : public QTcpServer
+{
+public:
+    PageServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = nextPendingConnection())
+                connect(s, &QTcpSocket::readyRead, s, [s] { answer(s); });
+        });
+        listen(QHostAddress::LocalHost);
+    }
+    QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path); }
+
+private:
+    static void answer(QTcpSocket *s)
+    {
+        const QByteArray request = s->readAll();
+        const QByteArray path = request.split(' ').value(1);
+        QByteArray cookie;
+        for (const QByteArray &line : request.split('\n'))
+            if (line.toLower().startsWith("cookie:"))
+                cookie = line.mid(7).trimmed();
+        QByteArray headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n";
+        QByteArray body;
+        if (path == "/set") {
+            headers += "Set-Cookie: visitor=kept; Max-Age=86400; Path=/\r\n";
+            body = "<html><head><title>Cookie Set</title></head><body>set</body></html>";
+        } else {
+            body = "<html><head><title>Cookies: " + (cookie.isEmpty() ? QByteArray("none") : cookie)
+                   + "</title></head><body>show</body></html>";
+        }
+        s->write(headers + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        s->disconnectFromHost();
+    }
+};
+
+} // namespace
+
+class BrowserEngineTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void eventsAndTitle();
+    void cookiesSurviveANewControl();
+
+private:
+    PageServer m_server;
+    QTemporaryDir m_data;
+};
+
+void BrowserEngineTest::eventsAndTitle()
+{
+    QWebEngineProfile *profile = WebEngineBrowser::createProfile(m_data.path(), this);
+    auto *b = new WebEngineBrowser(profile);
+    b->resize(640, 480);
+    b->show();
+    QStringList events;
+    connect(b, &BrowserControl::BeforeNavigate2, this, [&] { events << QStringLiteral("BeforeNavigate2"); });
+    connect(b, &BrowserControl::DownloadBegin, this, [&] { events << QStringLiteral("DownloadBegin"); });
+    connect(b, &BrowserControl::NavigateComplete2, this, [&] { events << QStringLiteral("NavigateComplete2"); });
+    connect(b, &BrowserControl::DownloadComplete, this, [&] { events << QStringLiteral("DownloadComplete"); });
+    b->Navigate(m_server.url(QStringLiteral("/show")));
+    QTRY_VERIFY_WITH_TIMEOUT(events.contains(QStringLiteral("DownloadComplete")), 30000);
+    QVERIFY(events.indexOf(QStringLiteral("BeforeNavigate2")) < events.indexOf(QStringLiteral("DownloadComplete")));
+    QVERIFY(events.indexOf(QStringLiteral("DownloadBegin")) < events.indexOf(QStringLiteral("DownloadComplete")));
+    QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Cookies: none"), 10000);
+    QCOMPARE(b->LocationURL(), m_server.url(QStringLiteral("/show")));
+    // Going back with no history is a component failure with a negative number.
+    try {
+        b->GoBack();
+        QFAIL("GoBack with no history must fail");
+    } catch (const RuntimeError &e) {
+        QVERIFY(e.number() < 0);
+    }
+    delete b;
+    delete profile;
+}
+
+void BrowserEngineTest::cookiesSurviveANewControl()
+{
+    QWebEngineProfile *profile = WebEngineBrowser::createProfile(m_data.path(), this);
+    QVERIFY(!profile->isOffTheRecord());
+    auto *first = new WebEngineBrowser(profile);
+    first->show();
+    QSignalSpy done(first, &BrowserControl::DownloadComplete);
+    first->Navigate(m_server.url(QStringLiteral("/set")));
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(first->LocationName(), QStringLiteral("Cookie Set"), 10000);
+    delete first;
+
+    auto *second = new WebEngineBrowser(profile);
+    second->show();
+    second->Navigate(m_server.url(QStringLiteral("/show")));
+    QTRY_COMPARE_WITH_TIMEOUT(second->LocationName(), QStringLiteral("Cookies: visitor=kept"), 30000);
+    delete second;
+    delete profile;
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    BrowserEngineTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_browser_engine.moc"
