@@ -30,6 +30,7 @@ int main(int argc, char *argv[])
     QtScreen screen;
     QtTray tray;
     QtMenus menus;
+    NetworkProbe probe;
 
     auto ctx = std::make_unique<AppContext>();
     ctx->messages = &messages;
@@ -40,6 +41,7 @@ int main(int argc, char *argv[])
     ctx->screen = &screen;
     ctx->tray = &tray;
     ctx->menus = &menus;
+    ctx->probe = &probe;
     const QString programFolder = QCoreApplication::applicationDirPath();
     ctx->dataFolder = resolveDataFolder(programFolder);
     ctx->soundFolders = {programFolder,

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 // The embedded web browser as the windows use it: a handful of operations and events.
 // The web engine sits behind this interface in one place (WebEngineBrowser); tests use
@@ -32,6 +33,10 @@ public:
     // Gives the page area the keyboard focus.
     virtual void focusPage() = 0;
 
+    // Answers (now or later) whether the page holds edits the user has not sent:
+    // changed form fields, or an editable area with the keyboard focus.
+    virtual void queryUserEdits(std::function<void(bool editing)> answer) { answer(false); }
+
 signals:
     void BeforeNavigate2();
     void CommandStateChange(int command, bool enable); // 1 forward, 2 back
@@ -40,4 +45,6 @@ signals:
     void NavigateComplete2();
     void GotFocus();
     void findFinished(const QString &text, int matches);
+    // The process that drew the page ended abnormally; the page is gone until reloaded.
+    void RendererCrashed();
 };

@@ -9,7 +9,11 @@
 #include "platform/ToolBar.h"
 #include <QCloseEvent>
 #include <QIcon>
+#include <QDateTime>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
 #include <QMenu>
 
 namespace {
@@ -74,6 +78,15 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QSt
     connect(WebBrowser1, &BrowserControl::DownloadComplete, this, &BrowserWindowBase::WebBrowser1_DownloadComplete);
     connect(WebBrowser1, &BrowserControl::NavigateComplete2, this, &BrowserWindowBase::WebBrowser1_NavigateComplete2);
     connect(WebBrowser1, &BrowserControl::GotFocus, this, &BrowserWindowBase::WebBrowser1_GotFocus);
+    connect(WebBrowser1, &BrowserControl::RendererCrashed, this, &BrowserWindowBase::onRendererCrashed);
+
+    m_crashNotice = new QLabel(m_body);
+    m_crashNotice->setObjectName(QStringLiteral("crashNotice"));
+    m_crashNotice->setAlignment(Qt::AlignCenter);
+    m_crashNotice->setWordWrap(true);
+    m_crashNotice->setAutoFillBackground(true);
+    m_crashNotice->setStyleSheet(QStringLiteral("QLabel { background: #fff8e1; color: #5d4037; font-size: 14pt; padding: 24px; }"));
+    m_crashNotice->hide();
 
     ctx.windows.join(this);
 }
@@ -115,6 +128,7 @@ void BrowserWindowBase::layoutPage(bool recomputeWidth, bool move, bool setToolb
     if (move)
         WebBrowser1->move(0, top);
     WebBrowser1->resize(int(BrowserWidth), std::max(0, innerHeight() - top));
+    m_crashNotice->setGeometry(WebBrowser1->geometry());
 }
 
 void BrowserWindowBase::Form_Load()
@@ -156,7 +170,7 @@ void BrowserWindowBase::commonActivate()
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     t([&] {
         if (m_ctx.state.RefreshOnActive != 0)
-            WebBrowser1->Refresh();
+            refreshSafely();
     });
     t([&] {
         m_frame.StatusBar1->setText(1, txtCurrentURL->text() + QLatin1Char(' '));
@@ -211,6 +225,81 @@ void BrowserWindowBase::hideBrowserMenus()
     m_frame.sep0->setVisible(false);
 }
 
+void BrowserWindowBase::statusNote(const QString &text)
+{
+    m_frame.StatusBar1->setText(1, text);
+    m_frame.StatusBar1->refresh();
+}
+
+void BrowserWindowBase::refreshSafely()
+{
+    QPointer<BrowserWindowBase> self(this);
+    WebBrowser1->queryUserEdits([self](bool editing) {
+        if (!self || self->m_unloaded || self->m_ctx.ended)
+            return;
+        if (editing) {
+            self->m_reloadPending = true;
+            self->statusNote(QStringLiteral(" Not reloaded: \"%1\" holds changes you have not sent.").arg(self->caption()));
+            return;
+        }
+        const QUrl url(self->WebBrowser1->LocationURL());
+        auto reload = [self] {
+            if (!self || self->m_unloaded)
+                return;
+            self->m_reloadPending = false;
+            self->WebBrowser1->Refresh();
+        };
+        const bool remote = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+        if (!remote || !self->m_ctx.probe) {
+            reload();
+            return;
+        }
+        self->m_ctx.probe->probe(url, [self, reload](bool answers) {
+            if (!self || self->m_unloaded)
+                return;
+            if (answers) {
+                reload();
+                return;
+            }
+            self->m_reloadPending = true;
+            self->statusNote(QStringLiteral(" Not refreshed: %1 is not answering; the page shown is kept.")
+                                 .arg(QUrl(self->WebBrowser1->LocationURL()).host()));
+        });
+    });
+}
+
+int BrowserWindowBase::recentCrashes() const
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    return int(std::count_if(m_crashTimes.begin(), m_crashTimes.end(), [now](qint64 t) { return now - t < 60000; }));
+}
+
+// A page whose renderer died heals itself: a notice, then a reload a moment later;
+// a page that keeps dying is left for the user after the third time in a minute.
+void BrowserWindowBase::onRendererCrashed()
+{
+    if (m_unloaded || m_ctx.ended)
+        return;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    m_crashTimes.removeIf([now](qint64 t) { return now - t >= 60000; });
+    m_crashNotice->setGeometry(WebBrowser1->geometry());
+    m_crashNotice->show();
+    m_crashNotice->raise();
+    if (m_crashTimes.size() >= 3) {
+        m_crashNotice->setText(QStringLiteral("This page keeps stopping.\nPress Refresh to try again."));
+        statusNote(QStringLiteral(" \"%1\" stopped working again; press Refresh to reload it.").arg(caption()));
+        return;
+    }
+    m_crashTimes.append(now);
+    m_crashNotice->setText(QStringLiteral("This page stopped working.\nVelloran is reloading it..."));
+    statusNote(QStringLiteral(" \"%1\" stopped working; reloading it.").arg(caption()));
+    QPointer<BrowserWindowBase> self(this);
+    QTimer::singleShot(1500, this, [self] {
+        if (self && !self->m_unloaded)
+            self->WebBrowser1->Refresh();
+    });
+}
+
 void BrowserWindowBase::unload()
 {
     close();
@@ -239,7 +328,7 @@ void BrowserWindowBase::Toolbar1_ButtonClick(int index)
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     switch (index) {
     case BtnOpenInIE: t([&] { OpenInNewWindow(); }); break;
-    case BtnRefresh: t([&] { RefreshPage(); }); break;
+    case BtnRefresh: t([&] { m_crashTimes.clear(); RefreshPage(); }); break;
     case BtnBack: NavigateBack(); break;
     case BtnForward: t([&] { NavigateForward(); }); break;
     case BtnStop: t([&] { StopLoading(); }); break;
@@ -339,6 +428,7 @@ void BrowserWindowBase::WebBrowser1_DownloadComplete()
 {
     Trap t(m_ctx, ErrorPolicy::navigation());
     t([&] { unsetCursor(); });
+    t([&] { m_crashNotice->hide(); });
     t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
     t([&] { layoutPage(false, false, false); });
     t([&] { txtCurrentURL->setText(WebBrowser1->LocationName()); });

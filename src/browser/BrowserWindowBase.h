@@ -6,6 +6,7 @@ class AppContext;
 class BrowserControl;
 class VToolBar;
 class QLineEdit;
+class QLabel;
 class MDIForm1;
 
 // One slot's page inside the main frame: a toolbar over the browser control. The tab
@@ -48,6 +49,14 @@ public:
     // Public so the frame can unload a window on the user's behalf.
     void unload();
 
+    // Reloads the page unless that would lose the user's typing or swap the page for
+    // an error page (the site does not answer); then it stays marked for the next try.
+    void refreshSafely();
+    bool reloadPending() const { return m_reloadPending; }
+    // How many times the page healed itself after its renderer died, in the last minute.
+    int recentCrashes() const;
+    QLabel *crashNotice() const { return m_crashNotice; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -64,8 +73,14 @@ protected:
     virtual ErrorPolicy downloadBeginPolicy() const = 0;
     virtual ErrorPolicy showFullScreenPolicy() const = 0;
 
+    void statusNote(const QString &text);
+    void onRendererCrashed();
+
     AppContext &m_ctx;
     MDIForm1 &m_frame;
+    bool m_reloadPending = false;
+    QList<qint64> m_crashTimes;
+    QLabel *m_crashNotice = nullptr;
     QWidget *m_body = nullptr;
     bool m_unloaded = false;
 

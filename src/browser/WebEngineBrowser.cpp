@@ -10,6 +10,8 @@
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QPointer>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -43,6 +45,10 @@ QWebEngineProfile *WebEngineBrowser::createProfile(const QString &dataFolder, QO
     profile->setPersistentStoragePath(web);
     profile->setCachePath(QDir(web).filePath(QStringLiteral("cache")));
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    // Pages never reach into the local disk or from local files out to the web.
+    QWebEngineSettings *settings = profile->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     return profile;
 }
 
@@ -65,6 +71,11 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineProfile *profile, QWidget *parent)
         updateHistoryState();
         emit NavigateComplete2();
     });
+    connect(page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (status != QWebEnginePage::NormalTerminationStatus)
+                    emit RendererCrashed();
+            });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (now && (now == m_view || m_view->isAncestorOf(now)))
             emit GotFocus();
@@ -150,6 +161,45 @@ void WebEngineBrowser::Print()
     // The printer must live until the engine has finished with it.
     connect(m_view, &QWebEngineView::printFinished, this, [printer](bool) {}, Qt::SingleShotConnection);
     m_view->print(printer.get());
+}
+
+// Looks at the page's own form fields in a script world of ours that pages cannot see.
+static const char kUserEditsScript[] = R"JS(
+(function () {
+  var skip = ['hidden', 'submit', 'button', 'reset', 'image', 'file'];
+  function filled(e) {
+    if (e.isContentEditable) return (e.textContent || '').trim().length > 0;
+    return typeof e.value === 'string' && e.value.length > 0;
+  }
+  var a = document.activeElement;
+  if (a && a !== document.body && (a.isContentEditable || a.tagName === 'TEXTAREA' ||
+      (a.tagName === 'INPUT' && skip.indexOf((a.type || 'text').toLowerCase()) < 0 &&
+       a.type !== 'checkbox' && a.type !== 'radio')) && filled(a))
+    return true;
+  var fields = document.querySelectorAll('input, textarea, select');
+  for (var i = 0; i < fields.length; i++) {
+    var e = fields[i], type = (e.type || '').toLowerCase();
+    if (e.tagName === 'SELECT') {
+      for (var j = 0; j < e.options.length; j++)
+        if (e.options[j].selected !== e.options[j].defaultSelected) return true;
+    } else if (type === 'checkbox' || type === 'radio') {
+      if (e.checked !== e.defaultChecked) return true;
+    } else if (skip.indexOf(type) < 0 && e.value !== e.defaultValue) {
+      return true;
+    }
+  }
+  return false;
+})()
+)JS";
+
+void WebEngineBrowser::queryUserEdits(std::function<void(bool editing)> answer)
+{
+    QPointer<WebEngineBrowser> self(this);
+    m_view->page()->runJavaScript(QString::fromLatin1(kUserEditsScript), QWebEngineScript::ApplicationWorld,
+                                  [self, answer](const QVariant &result) {
+                                      if (self)
+                                          answer(result.toBool());
+                                  });
 }
 
 void WebEngineBrowser::focusPage()

@@ -26,6 +26,7 @@ public:
     void Find(const QString &text, bool backward) override;
     void Print() override;
     void focusPage() override;
+    void queryUserEdits(std::function<void(bool editing)> answer) override;
 
     QWebEngineView *view() const { return m_view; }
 

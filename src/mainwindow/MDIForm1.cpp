@@ -510,12 +510,19 @@ void MDIForm1::Timer1_Timer()
     // The counter comes round to 0 instead of overflowing, so a count left above the
     // interval meets it again and timed reloads resume.
     t([&] { MinutesElapsed = MinutesElapsed == 32767 ? 0 : int16_t(MinutesElapsed + 1); });
-    if (MinutesElapsed == s.RefreshMinutes && s.RefreshEvery != 0) {
-        t.setPolicy(ErrorPolicy::ignoreAll());
-        const auto all = m_ctx.windows.windows();
+    const bool due = MinutesElapsed == s.RefreshMinutes && s.RefreshEvery != 0;
+    t.setPolicy(ErrorPolicy::ignoreAll());
+    const auto all = m_ctx.windows.windows();
+    // A page skipped last time (typing in it, or its site down) is tried again each tick.
+    if (!due && s.RefreshEvery != 0) {
+        for (auto it = all.rbegin(); it != all.rend(); ++it)
+            if (auto *b = qobject_cast<BrowserWindowBase *>(*it); b && b->reloadPending())
+                t([&] { b->refreshSafely(); });
+    }
+    if (due) {
         for (auto it = all.rbegin(); it != all.rend(); ++it)
             if (auto *b = qobject_cast<BrowserWindowBase *>(*it))
-                t([&] { b->WebBrowser1->Refresh(); });
+                t([&] { b->refreshSafely(); });
         t([&] {
             if (m_ctx.fullScreen && m_ctx.fullScreen->isVisible())
                 m_ctx.fullScreen->WebBrowser1->Refresh();

@@ -27,6 +27,7 @@ public:
     ScreenService *screen = nullptr;
     TrayService *tray = nullptr;
     Menus *menus = nullptr;
+    SiteProbe *probe = nullptr;
     BrowserFactory browserFactory;
 
     QString dataFolder;         // holds velloran.ini and velloran.dat

@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QPointer>
 #include <QMessageBox>
 #include <QScreen>
@@ -104,4 +107,24 @@ bool QtTray::isAvailable() const
 QAction *QtMenus::popup(QMenu *menu, const QPoint &at)
 {
     return menu->exec(at);
+}
+
+NetworkProbe::NetworkProbe() : m_net(new QNetworkAccessManager) {}
+
+NetworkProbe::~NetworkProbe()
+{
+    delete m_net;
+}
+
+void NetworkProbe::probe(const QUrl &url, std::function<void(bool answers)> answer)
+{
+    QNetworkRequest request(url);
+    request.setTransferTimeout(5000);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    QNetworkReply *reply = m_net->head(request);
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, answer] {
+        const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        reply->deleteLater();
+        answer(answered);
+    });
 }

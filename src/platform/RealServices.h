@@ -56,3 +56,18 @@ class QtMenus : public Menus
 public:
     QAction *popup(QMenu *menu, const QPoint &at) override;
 };
+
+class QNetworkAccessManager;
+
+// A HEAD request with a short timeout: any HTTP answer, even an error status, means
+// the site is there; no answer at all means it is not.
+class NetworkProbe : public SiteProbe
+{
+public:
+    NetworkProbe();
+    ~NetworkProbe() override;
+    void probe(const QUrl &url, std::function<void(bool answers)> answer) override;
+
+private:
+    QNetworkAccessManager *m_net;
+};

@@ -85,4 +85,13 @@ public:
     virtual bool isAvailable() const = 0;
 };
 
+class SiteProbe
+{
+public:
+    virtual ~SiteProbe() = default;
+    // Asks, with one light request of the program's own, whether a site answers at all;
+    // the answer arrives later (or at once).
+    virtual void probe(const QUrl &url, std::function<void(bool answers)> answer) = 0;
+};
+
 using BrowserFactory = std::function<BrowserControl *(QWidget *parent)>;

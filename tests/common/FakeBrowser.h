@@ -34,6 +34,13 @@ public:
     void Print() override { record(QStringLiteral("Print")); }
     void focusPage() override;
 
+    bool editing = false;           // what queryUserEdits answers
+    void queryUserEdits(std::function<void(bool)> answer) override
+    {
+        calls.append(QStringLiteral("queryUserEdits"));
+        answer(editing);
+    }
+
     // Simulates a whole page load: BeforeNavigate2, DownloadBegin, NavigateComplete2, DownloadComplete.
     void finishLoad(const QString &pageTitle);
 

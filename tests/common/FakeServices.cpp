@@ -53,6 +53,7 @@ FakeDesktop::FakeDesktop()
     ctx->screen = &screen;
     ctx->tray = &tray;
     ctx->menus = &menus;
+    ctx->probe = &probe;
     ctx->minuteMs = 3600000; // tests drive the timer by hand
     ctx->browserFactory = [](QWidget *parent) -> BrowserControl * { return new FakeBrowser(parent); };
     ctx->dataFolder = dataDir.path();

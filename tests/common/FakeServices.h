@@ -77,6 +77,18 @@ public:
     QAction *popup(QMenu *menu, const QPoint &at) override;
 };
 
+class FakeProbe : public SiteProbe
+{
+public:
+    bool answers = true;
+    QList<QUrl> probed;
+    void probe(const QUrl &url, std::function<void(bool)> answer) override
+    {
+        probed.append(url);
+        answer(answers);
+    }
+};
+
 class FakeTray : public TrayService
 {
 public:
@@ -95,6 +107,7 @@ struct FakeDesktop
     FakeScreen screen;
     FakeTray tray;
     FakeMenus menus;
+    FakeProbe probe;
     QTemporaryDir dataDir;
     std::unique_ptr<AppContext> ctx;
 

@@ -1,0 +1,188 @@
+// Pages that the program keeps fresh for weeks without losing what the user typed,
+// without swapping a good page for an error page, and healing after a renderer dies.
+#include "FakeBrowser.h"
+#include "FakeServices.h"
+#include "app/frmRightClick.h"
+#include "browser/BrowserWindowBase.h"
+#include "mainwindow/MDIForm1.h"
+#include "mainwindow/Tips.h"
+#include "platform/PanelBar.h"
+#include <QLabel>
+#include <QtTest>
+
+namespace {
+
+struct Program
+{
+    FakeDesktop d;
+    frmRightClick *host = nullptr;
+    MDIForm1 *m() const { return d.ctx->mainForm; }
+    QList<BrowserWindowBase *> windows() const { return m()->childWindows(); }
+    static FakeBrowser *page(BrowserWindowBase *w) { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
+
+    void start(int filled, const QByteArray &ini, const QString &scheme = QStringLiteral("http"))
+    {
+        QByteArray dat;
+        for (int s = 1; s <= 8; ++s)
+            dat += s <= filled ? QByteArray(QByteArray::number(s) + ",\"" + scheme.toUtf8() + "://site" + QByteArray::number(s)
+                                             + ".test/\",-1,\"Site " + QByteArray::number(s) + "\"\r\n")
+                               : QByteArray(QByteArray::number(s) + ",\"\",0,\"\"\r\n");
+        d.writeFile(QStringLiteral("velloran.ini"), ini);
+        d.writeFile(QStringLiteral("velloran.dat"), dat);
+        host = new frmRightClick(*d.ctx);
+        host->Form_Load();
+    }
+    ~Program()
+    {
+        delete m();
+        delete host;
+    }
+};
+
+long residentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return f.readAll().split(' ').value(1).toLong() * 4;
+}
+
+} // namespace
+
+class ReliabilityTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void typingIsNeverReloadedAway();
+    void unreachableSiteKeepsThePage();
+    void pagesHealAfterTheirRendererDies();
+    void thirtyDaysOfTicks();
+};
+
+void ReliabilityTest::typingIsNeverReloadedAway()
+{
+    Program p;
+    p.start(2, "-1,-1,1,0,0,-1\r\n");
+    BrowserWindowBase *typing = p.windows().first();
+    BrowserWindowBase *other = p.windows().last();
+    FakeBrowser *b = Program::page(typing);
+    b->editing = true;
+    const int before = b->count(QStringLiteral("Refresh"));
+    const int otherBefore = Program::page(other)->count(QStringLiteral("Refresh"));
+    p.m()->Timer1_Timer();
+    QCOMPARE(b->count(QStringLiteral("Refresh")), before);
+    QCOMPARE(Program::page(other)->count(QStringLiteral("Refresh")), otherBefore + 1);
+    QVERIFY(typing->reloadPending());
+    QCOMPARE(p.m()->StatusBar1->text(1), QStringLiteral(" Not reloaded: \"Site 1\" holds changes you have not sent."));
+
+    // Activation with refresh-on-activate respects the typing too.
+    p.m()->StatusBarTabs_PanelClick(3);
+    p.m()->StatusBarTabs_PanelClick(2);
+    QCOMPARE(b->count(QStringLiteral("Refresh")), before);
+
+    // Once the edits are gone, the next tick reloads it.
+    b->editing = false;
+    p.m()->Timer1_Timer();
+    QCOMPARE(b->count(QStringLiteral("Refresh")), before + 1);
+    QVERIFY(!typing->reloadPending());
+}
+
+void ReliabilityTest::unreachableSiteKeepsThePage()
+{
+    Program p;
+    p.start(1, "0,-1,2,0,0,-1\r\n");
+    BrowserWindowBase *w = p.windows().first();
+    FakeBrowser *b = Program::page(w);
+    p.d.probe.answers = false;
+    p.m()->Timer1_Timer();
+    QCOMPARE(p.d.probe.probed.size(), 0); // not due yet: nothing asked
+    p.m()->Timer1_Timer();
+    QCOMPARE(p.d.probe.probed, QList<QUrl>{QUrl(QStringLiteral("http://site1.test/"))});
+    QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
+    QVERIFY(w->reloadPending());
+    QCOMPARE(p.m()->StatusBar1->text(1), QStringLiteral(" Not refreshed: site1.test is not answering; the page shown is kept."));
+    p.m()->Timer1_Timer(); // still down: tried again, still kept
+    QCOMPARE(p.d.probe.probed.size(), 2);
+    QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
+    p.d.probe.answers = true;
+    p.m()->Timer1_Timer();
+    QCOMPARE(b->count(QStringLiteral("Refresh")), 1);
+    QVERIFY(!w->reloadPending());
+
+    // Local pages need no probe.
+    Program local;
+    local.start(1, "0,-1,1,0,0,-1\r\n", QStringLiteral("file"));
+    local.d.probe.answers = false;
+    local.m()->Timer1_Timer();
+    QVERIFY(local.d.probe.probed.isEmpty());
+    QCOMPARE(Program::page(local.windows().first())->count(QStringLiteral("Refresh")), 1);
+}
+
+void ReliabilityTest::pagesHealAfterTheirRendererDies()
+{
+    Program p;
+    p.start(2, "0,0,1,0,0,-1\r\n");
+    BrowserWindowBase *w = p.windows().first();
+    FakeBrowser *b = Program::page(w);
+    FakeBrowser *other = Program::page(p.windows().last());
+    emit b->RendererCrashed();
+    QVERIFY(w->crashNotice()->isVisible());
+    QCOMPARE(p.m()->StatusBar1->text(1), QStringLiteral(" \"Site 1\" stopped working; reloading it."));
+    QTRY_COMPARE_WITH_TIMEOUT(b->count(QStringLiteral("Refresh")), 1, 10000);
+    emit b->DownloadComplete();
+    QVERIFY(!w->crashNotice()->isVisible());
+    QCOMPARE(other->count(QStringLiteral("Refresh")), 0);
+
+    emit b->RendererCrashed();
+    emit b->RendererCrashed();
+    QTRY_COMPARE_WITH_TIMEOUT(b->count(QStringLiteral("Refresh")), 3, 10000);
+    QCOMPARE(w->recentCrashes(), 3);
+    emit b->RendererCrashed(); // the fourth in a minute is left to the user
+    QTest::qWait(2000);
+    QCOMPARE(b->count(QStringLiteral("Refresh")), 3);
+    QVERIFY(w->crashNotice()->text().contains(QStringLiteral("keeps stopping")));
+    QVERIFY(p.d.messages.shown.isEmpty());
+}
+
+void ReliabilityTest::thirtyDaysOfTicks()
+{
+    Program p;
+    p.start(8, "0,-1,7,0,0,-1\r\n");
+    QCOMPARE(p.windows().size(), 8);
+    QList<int> reloads(8, 0);
+    auto countAndForget = [&] {
+        const auto ws = p.windows();
+        for (int i = 0; i < ws.size(); ++i) {
+            FakeBrowser *b = Program::page(ws[i]);
+            reloads[i] += b->count(QStringLiteral("Refresh"));
+            b->calls.clear();
+        }
+        p.d.probe.probed.clear(); // the fake's own record is not the program's memory
+    };
+    countAndForget();
+    reloads.fill(0);
+    long rssAtDay1 = 0;
+    QString lastTip = p.m()->StatusBar1->text(2);
+    const int ticks = 30 * 24 * 60;
+    for (int minute = 1; minute <= ticks; ++minute) {
+        p.m()->Timer1_Timer();
+        const QString tip = p.m()->StatusBar1->text(2);
+        QVERIFY(tip != lastTip);
+        lastTip = tip;
+        if (minute % 1440 == 0) {
+            countAndForget();
+            if (minute == 1440)
+                rssAtDay1 = residentKiB();
+        }
+    }
+    for (int r : reloads)
+        QCOMPARE(r, ticks / 7);
+    QCOMPARE(p.m()->MinutesElapsed, int16_t(ticks % 7));
+    QVERIFY(p.d.messages.shown.isEmpty());
+    const long growth = residentKiB() - rssAtDay1;
+    qInfo("resident memory after day 1: %ld KiB, growth to day 30: %ld KiB", rssAtDay1, growth);
+    QVERIFY2(growth < 4096, qPrintable(QStringLiteral("grew by %1 KiB").arg(growth)));
+}
+
+QTEST_MAIN(ReliabilityTest)
+#include "tst_reliability.moc"
