@@ -2,29 +2,119 @@
 #include "app/frmRightClick.h"
 #include "browser/BrowserControl.h"
 #include "browser/BrowserWindowBase.h"
+#include "browser/Geometry.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
+#include "platform/ErrorTrap.h"
+#include "platform/ToolBar.h"
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
 #include <QShortcut>
-#include <QVBoxLayout>
+#include <algorithm>
 
-frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx) : m_ctx(ctx)
+namespace {
+
+QList<VToolBar::ButtonSpec> navigationButtons()
+{
+    using S = VToolBar::ButtonStyle;
+    return {
+        {S::Button, {}, QStringLiteral("Restore"), QStringLiteral(":/icons/restore.svg")},
+        {S::Separator, {}, {}, {}},
+        {S::Placeholder, {}, {}, {}},
+        {S::Button, QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), QStringLiteral(":/icons/refresh.svg")},
+        {S::Button, QStringLiteral("cmdBack"), QStringLiteral("Go Back"), QStringLiteral(":/icons/back.svg"), false},
+        {S::Button, QStringLiteral("cmdForward"), QStringLiteral("Go Forward"), QStringLiteral(":/icons/forward.svg"), false},
+        {S::Button, {}, QStringLiteral("Stop downloading"), QStringLiteral(":/icons/stop.svg"), false},
+        {S::Button, {}, QStringLiteral("Home"), QStringLiteral(":/icons/home.svg")},
+        {S::Separator, {}, {}, {}},
+        {S::Button, {}, QStringLiteral("Favorites"), QStringLiteral(":/icons/favorites.svg")},
+        {S::Button, {}, QStringLiteral("History"), QStringLiteral(":/icons/history.svg"), true, false},
+    };
+}
+
+QList<VToolBar::ButtonSpec> cornerButtons()
+{
+    using S = VToolBar::ButtonStyle;
+    return {
+        {S::Button, {}, QStringLiteral("Minimize"), QStringLiteral(":/icons/minimize.svg")},
+        {S::Button, {}, QStringLiteral("Restore"), QStringLiteral(":/icons/restore.svg")},
+        {S::Button, {}, QStringLiteral("Close"), QStringLiteral(":/icons/close.svg")},
+    };
+}
+
+// F11 returns to the main window whatever modifiers are held.
+QList<QKeySequence> f11WithAnyModifiers()
+{
+    QList<QKeySequence> keys;
+    for (int bits = 0; bits < 16; ++bits) // Shift, Ctrl, Alt, Meta in the four bits
+        keys.append(QKeySequence(QKeyCombination(Qt::KeyboardModifiers(bits << 25), Qt::Key_F11)));
+    return keys;
+}
+
+MDIForm1 &frame(AppContext &ctx)
+{
+    if (!ctx.mainForm)
+        throw RuntimeError::noObject();
+    return *ctx.mainForm;
+}
+
+} // namespace
+
+frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_ctx(ctx)
 {
     setObjectName(QStringLiteral("frmHTMLBrowserFullScreen"));
-    setWindowTitle(ctx.state.CurrentCaption);
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    // The whole screen; Load trims the height to the work area.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    setGeometry(QRect(screen ? screen->geometry().topLeft() : QPoint(), ctx.screen->screenSizePixels()));
+
+    Toolbar1 = new VToolBar(navigationButtons(), this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setAccessibleName(QStringLiteral("Page toolbar"));
+    cmbTop8 = new QComboBox(Toolbar1);
+    cmbTop8->setObjectName(QStringLiteral("cmbTop8"));
+    cmbTop8->setAccessibleName(QStringLiteral("Top 8 page"));
+    // Editable only so activation can show the current page even when it is not listed;
+    // the user still just picks.
+    cmbTop8->setEditable(true);
+    cmbTop8->lineEdit()->setReadOnly(true);
+    cmbTop8->setInsertPolicy(QComboBox::NoInsert);
+    cmbTop8->setMinimumWidth(300);
+    Toolbar1->addWidget(cmbTop8);
+    Toolbar2 = new VToolBar(cornerButtons(), this);
+    Toolbar2->setObjectName(QStringLiteral("Toolbar2"));
+    Toolbar2->setAccessibleName(QStringLiteral("Window toolbar"));
+    WebBrowser1 = ctx.browserFactory(this);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    // Holds the title of the page last loaded; never shown.
+    txtCurrentURL = new QLineEdit(this);
+    txtCurrentURL->hide();
+
+    // A window-wide shortcut sees F11 even while the page holds the keyboard focus.
+    auto *f11 = new QShortcut(this);
+    f11->setKeys(f11WithAnyModifiers());
+    f11->setContext(Qt::WindowShortcut);
+    connect(f11, &QShortcut::activated, this, &frmHTMLBrowserFullScreen::F11Pressed);
+
+    connect(Toolbar1, &VToolBar::buttonClick, this, &frmHTMLBrowserFullScreen::Toolbar1_ButtonClick);
+    connect(Toolbar2, &VToolBar::buttonClick, this, &frmHTMLBrowserFullScreen::Toolbar2_ButtonClick);
+    // activated, not currentIndexChanged: only the user's own choice navigates.
+    connect(cmbTop8, &QComboBox::activated, this, &frmHTMLBrowserFullScreen::cmbTop8_Click);
+    connect(WebBrowser1, &BrowserControl::BeforeNavigate2, this, &frmHTMLBrowserFullScreen::WebBrowser1_BeforeNavigate2);
+    connect(WebBrowser1, &BrowserControl::CommandStateChange, this, &frmHTMLBrowserFullScreen::WebBrowser1_CommandStateChange);
+    connect(WebBrowser1, &BrowserControl::DownloadBegin, this, &frmHTMLBrowserFullScreen::WebBrowser1_DownloadBegin);
+    connect(WebBrowser1, &BrowserControl::DownloadComplete, this, &frmHTMLBrowserFullScreen::WebBrowser1_DownloadComplete);
+    connect(WebBrowser1, &BrowserControl::NavigateComplete2, this, &frmHTMLBrowserFullScreen::WebBrowser1_NavigateComplete2);
+
     ctx.fullScreen = this;
     ctx.windows.join(this);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    WebBrowser1 = ctx.browserFactory(this);
-    layout->addWidget(WebBrowser1);
-    // F11 returns even while the page has the keyboard focus.
-    auto *f11 = new QShortcut(QKeySequence(Qt::Key_F11), this);
-    f11->setContext(Qt::WindowShortcut);
-    connect(f11, &QShortcut::activated, this, &frmHTMLBrowserFullScreen::ReturnToMainWindow);
-    WebBrowser1->Navigate(ctx.state.CurrentURL);
 }
 
 frmHTMLBrowserFullScreen::~frmHTMLBrowserFullScreen()
@@ -32,43 +122,308 @@ frmHTMLBrowserFullScreen::~frmHTMLBrowserFullScreen()
     m_ctx.windows.leave(this);
 }
 
-void frmHTMLBrowserFullScreen::keyPressEvent(QKeyEvent *event)
+void frmHTMLBrowserFullScreen::Form_Load()
 {
-    if (event->key() == Qt::Key_F11) {
-        ReturnToMainWindow();
-        return;
+    ErrorPolicy p;
+    p.custom = [this](const RuntimeError &e) {
+        if (e.number() < 0)
+            return false;
+        Toolbar1->setButtonEnabled(BtnStop, false);
+        m_ctx.setScreenBusy(false);
+        m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
+                    + QStringLiteral(". Unable to load web page."));
+        return true;
+    };
+    Trap t(m_ctx, p);
+    const auto &s = m_ctx.state;
+    t([&] { ReturningToMainWindow = false; });
+    t([&] { HomeURL = s.CurrentURL; });
+    t([&] { HomeCaption = s.CurrentCaption; });
+    // Names the page, so the window manager and the user can tell this window apart.
+    t([&] { setWindowTitle(QStringLiteral("Velloran - ") + HomeCaption); });
+    t([&] { WebBrowser1->Navigate(HomeURL); });
+    t([&] { FillTop8List(); });
+    t([&] { Toolbar1->setButtonToolTip(BtnHome, QStringLiteral("Home - ") + HomeCaption); });
+    t([&] { FitHeightToWorkArea(this, *m_ctx.screen); });
+}
+
+void frmHTMLBrowserFullScreen::FillTop8List()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    auto &s = m_ctx.state;
+    // Every loaded window counts, this one and the hidden ones included; only the
+    // slots up to that count are looked at.
+    const int n = std::min(m_ctx.windows.count() - 2, 8);
+    for (int i = 1; i <= n; ++i) {
+        t([&] {
+            if (s.SlotClosed(i) == 0 && !s.SlotCaptions(i).isEmpty())
+                cmbTop8->addItem(QString::number(i) + QStringLiteral(". ") + s.SlotCaptions(i));
+        });
     }
-    QWidget::keyPressEvent(event);
+}
+
+void frmHTMLBrowserFullScreen::LayoutFullScreen()
+{
+    ClientWidth = width();
+    Toolbar1->setGeometry(0, 0, width(), Toolbar1->sizeHint().height());
+    Toolbar2->resize(Toolbar2->sizeHint());
+    Toolbar2->move(width() - Toolbar2->width(), 0);
+    Toolbar2->raise();
+    WebBrowser1->move(0, Toolbar1->height());
+    WebBrowser1->resize(int(ClientWidth), std::max(0, height() - Toolbar1->height()));
+}
+
+void frmHTMLBrowserFullScreen::Form_Activate()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    const auto &s = m_ctx.state;
+    t([&] { LayoutFullScreen(); });
+    t([&] {
+        const QString text = QString::number(s.CurrentSlot) + QStringLiteral(". ") + s.CurrentCaption;
+        // Neither call emits activated, so showing the current page never navigates.
+        cmbTop8->setCurrentIndex(cmbTop8->findText(text));
+        cmbTop8->setEditText(text);
+    });
+    t([&] {
+        if (s.RefreshOnActive != 0)
+            WebBrowser1->Refresh();
+    });
+    t([&] { WebBrowser1->focusPage(); });
+}
+
+void frmHTMLBrowserFullScreen::activateOnce()
+{
+    if (m_unloaded || m_activated)
+        return;
+    m_activated = true;
+    Form_Activate();
+}
+
+void frmHTMLBrowserFullScreen::Form_Resize()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { LayoutFullScreen(); });
+}
+
+void frmHTMLBrowserFullScreen::cmbTop8_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    auto &s = m_ctx.state;
+    int slot = 0;
+    t([&] {
+        bool ok = false;
+        slot = cmbTop8->currentText().left(1).toInt(&ok);
+        if (!ok)
+            throw RuntimeError::typeMismatch();
+    });
+    t([&] { s.CurrentURL = s.SlotURLs(slot); });
+    t([&] { s.CurrentCaption = s.SlotCaptions(slot); });
+    t([&] { s.CurrentSlot = int16_t(slot); });
+    t([&] { HomeURL = s.CurrentURL; });
+    t([&] { HomeCaption = s.CurrentCaption; });
+    t([&] { setWindowTitle(QStringLiteral("Velloran - ") + HomeCaption); });
+    t([&] { WebBrowser1->Navigate(HomeURL); });
+    t([&] { update(); });
+}
+
+void frmHTMLBrowserFullScreen::Toolbar1_ButtonClick(int index)
+{
+    // Each command's own handler reports like this one, except Go Back.
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    switch (index) {
+    case BtnRestore: t([&] { ReturnToMainWindow(); }); break;
+    case BtnRefresh: t([&] { WebBrowser1->Refresh(); }); break;
+    case BtnBack: {
+        Trap back(m_ctx, ErrorPolicy::navigation());
+        back([&] { WebBrowser1->GoBack(); });
+        break;
+    }
+    case BtnForward: t([&] { WebBrowser1->GoForward(); }); break;
+    case BtnStop: t([&] { WebBrowser1->Stop(); }); break;
+    case BtnHome: t([&] { WebBrowser1->Navigate(HomeURL); }); break;
+    case BtnFavorites: t([&] { frame(m_ctx).mnuFavorites_Click(); }); break;
+    default: break;
+    }
+    t([&] {
+        if (!m_unloaded)
+            Toolbar1->setButtonEnabled(BtnStop, false);
+    });
+}
+
+void frmHTMLBrowserFullScreen::Toolbar2_ButtonClick(int index)
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    switch (index) {
+    case BtnMinimize:
+        t([&] { MinimizeFullSCRForm(); });
+        t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
+        break;
+    case BtnCornerRestore: t([&] { ReturnToMainWindow(); }); break;
+    case BtnClose: t([&] { ExitProgram(); }); break;
+    default: break;
+    }
+}
+
+void frmHTMLBrowserFullScreen::MinimizeFullSCRForm()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { showMinimized(); });
+    // A minimized window is no longer active: showing it again must run activation.
+    m_activated = false;
 }
 
 void frmHTMLBrowserFullScreen::ReturnToMainWindow()
 {
-    Trap t(m_ctx, ErrorPolicy::navigation().also(5));
-    t([&] { m_ctx.mainForm->LockFrameDrawing(0); });
+    ErrorPolicy p = ErrorPolicy::navigation().also(5);
+    p.before = [this] {
+        if (m_ctx.mainForm)
+            m_ctx.mainForm->LockFrameDrawing(1);
+    };
+    Trap t(m_ctx, p);
+    t([&] { frame(m_ctx).LockFrameDrawing(0); });
+    t([&] { ReturningToMainWindow = true; });
+    t([&] { close(); });
+    t([&] { frame(m_ctx).show(); });
     t([&] {
-        ReturningToMainWindow = true;
-        close();
+        // By position in the loaded-window list (this window has left it), not by slot.
+        QWidget *w = m_ctx.windows.at(m_ctx.state.CurrentSlot + 1);
+        if (auto *b = qobject_cast<BrowserWindowBase *>(w))
+            frame(m_ctx).showChild(b);
+        else
+            w->show();
     });
-    t([&] { m_ctx.mainForm->show(); });
+    t([&] { frame(m_ctx).LockFrameDrawing(1); });
+}
+
+void frmHTMLBrowserFullScreen::ExitProgram()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
     t([&] {
-        if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.at(m_ctx.state.CurrentSlot + 1)))
-            m_ctx.mainForm->showChild(w);
+        if (!m_ctx.host)
+            throw RuntimeError::noObject();
+        m_ctx.host->Form_Unload();
     });
-    t([&] { m_ctx.mainForm->LockFrameDrawing(1); });
+    t([&] { m_ctx.endProgram(0); });
+}
+
+bool frmHTMLBrowserFullScreen::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        activateOnce();
+    else if (event->type() == QEvent::WindowDeactivate)
+        m_activated = false;
+    return QWidget::event(event);
+}
+
+void frmHTMLBrowserFullScreen::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (!m_unloaded)
+        Form_Resize();
+}
+
+void frmHTMLBrowserFullScreen::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_F11) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    F11Pressed();
+}
+
+void frmHTMLBrowserFullScreen::F11Pressed()
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] { ReturnToMainWindow(); });
 }
 
 void frmHTMLBrowserFullScreen::closeEvent(QCloseEvent *event)
 {
-    m_ctx.windows.leave(this);
     event->accept();
-    if (!ReturningToMainWindow && m_ctx.host)
-        m_ctx.host->Form_Unload();
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    // Leave at once so counts and positions are right before the deferred delete.
+    m_ctx.windows.leave(this);
+    if (m_ctx.fullScreen == this)
+        m_ctx.fullScreen = nullptr;
+    if (!ReturningToMainWindow) {
+        Trap t(m_ctx, ErrorPolicy::shortMsg());
+        t([&] { ExitProgram(); });
+    }
+}
+
+void frmHTMLBrowserFullScreen::WebBrowser1_BeforeNavigate2()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    t([&] { Toolbar1->setButtonEnabled(BtnBack, false); });
+    t([&] { Toolbar1->setButtonEnabled(BtnForward, false); });
+    t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
+}
+
+void frmHTMLBrowserFullScreen::WebBrowser1_CommandStateChange(int command, bool enable)
+{
+    Trap t(m_ctx, ErrorPolicy::shortMsg());
+    t([&] {
+        if (command == 1)
+            Toolbar1->setButtonEnabled(BtnForward, enable);
+        else if (command == 2)
+            Toolbar1->setButtonEnabled(BtnBack, enable);
+    });
+}
+
+void frmHTMLBrowserFullScreen::WebBrowser1_DownloadBegin()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    // A busy pointer rather than a blocking hourglass: the page stays usable while it loads.
+    t([&] { setCursor(Qt::BusyCursor); });
+    t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
+}
+
+void frmHTMLBrowserFullScreen::WebBrowser1_DownloadComplete()
+{
+    Trap t(m_ctx, ErrorPolicy::navigation());
+    t([&] { unsetCursor(); });
+    t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
+    t([&] { WebBrowser1->resize(int(ClientWidth), std::max(0, height() - Toolbar1->height())); });
+    t([&] { txtCurrentURL->setText(WebBrowser1->LocationName()); });
+    t([&] {
+        if (!Toolbar1->buttonEnabled(BtnRefresh))
+            Toolbar1->setButtonEnabled(BtnRefresh, true);
+    });
+}
+
+void frmHTMLBrowserFullScreen::WebBrowser1_NavigateComplete2()
+{
+    ErrorPolicy p;
+    p.custom = [this](const RuntimeError &e) {
+        const int n = e.number();
+        if (n < 0 || n == 35601 || n == 35602)
+            return false;
+        if (n != 5 && n != 423)
+            m_ctx.error(navigationErrorText(e));
+        m_ctx.setScreenBusy(false);
+        return true;
+    };
+    Trap t(m_ctx, p);
+    t([&] { m_ctx.setScreenBusy(false); });
 }
 
 void showFullScreenWindow(AppContext &ctx)
 {
-    auto *w = ctx.fullScreen ? ctx.fullScreen.data() : new frmHTMLBrowserFullScreen(ctx);
-    w->showFullScreen();
+    // A window that was only minimized keeps its page: just show it again.
+    frmHTMLBrowserFullScreen *w = ctx.fullScreen;
+    if (!w) {
+        w = new frmHTMLBrowserFullScreen(ctx);
+        w->Form_Load();
+    }
+    w->m_activated = false;
+    w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+    w->show();
+    w->raise();
     w->activateWindow();
-    w->WebBrowser1->focusPage();
+    // Some platforms deliver no WindowActivate (or deliver it later); the guard keeps
+    // activation to once for this show either way.
+    w->activateOnce();
 }

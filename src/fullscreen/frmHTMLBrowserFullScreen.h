@@ -1,10 +1,17 @@
 #pragma once
+#include <QString>
 #include <QWidget>
 
 class AppContext;
 class BrowserControl;
+class VToolBar;
+class QComboBox;
+class QLineEdit;
 
-// One Top 8 page over the whole screen, outside the main window.
+// One Top 8 page over the whole screen, outside the main window: the navigation bar
+// with a picker of the open slots along the top, Minimize/Restore/Close at the
+// top-right corner. Restore or F11 unloads it and brings the main window back; any
+// other way of closing it ends the program.
 class frmHTMLBrowserFullScreen : public QWidget
 {
     Q_OBJECT
@@ -12,14 +19,52 @@ public:
     explicit frmHTMLBrowserFullScreen(AppContext &ctx);
     ~frmHTMLBrowserFullScreen() override;
 
-    BrowserControl *WebBrowser1 = nullptr;
+    enum Button { BtnRestore = 1, BtnRefresh = 4, BtnBack = 5, BtnForward = 6, BtnStop = 7, BtnHome = 8,
+                  BtnFavorites = 10, BtnHistory = 11 };
+    enum CornerButton { BtnMinimize = 1, BtnCornerRestore = 2, BtnClose = 3 };
+
+    void Form_Load();
+    void Form_Activate();
+    void FillTop8List();
+    void LayoutFullScreen();
+    void Toolbar1_ButtonClick(int index);
+    void Toolbar2_ButtonClick(int index);
+    void cmbTop8_Click();
     void ReturnToMainWindow();
+    void MinimizeFullSCRForm();
+    void ExitProgram();
+
+    BrowserControl *WebBrowser1 = nullptr;
+    VToolBar *Toolbar1 = nullptr;
+    VToolBar *Toolbar2 = nullptr;
+    QComboBox *cmbTop8 = nullptr;
+    QLineEdit *txtCurrentURL = nullptr;
+    QString HomeURL;
+    QString HomeCaption;
+    long ClientWidth = 0;
 
 protected:
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    friend void showFullScreenWindow(AppContext &ctx);
+
+    void Form_Resize();
+    void F11Pressed();
+    // Runs activation unless it already ran since the window last became active.
+    void activateOnce();
+
+    void WebBrowser1_BeforeNavigate2();
+    void WebBrowser1_CommandStateChange(int command, bool enable);
+    void WebBrowser1_DownloadBegin();
+    void WebBrowser1_DownloadComplete();
+    void WebBrowser1_NavigateComplete2();
+
     AppContext &m_ctx;
     bool ReturningToMainWindow = false;
+    bool m_unloaded = false;
+    bool m_activated = false;
 };

@@ -1,0 +1,321 @@
+// The main window's commands: menu tree, page commands, Close Window, the URL menu,
+// the bars and the resize bookkeeping.
+#include "FakeBrowser.h"
+#include "FakeServices.h"
+#include "app/frmRightClick.h"
+#include "browser/frmHTMLBrowser.h"
+#include "browser/frmHTMLBrowserTab.h"
+#include "fullscreen/frmHTMLBrowserFullScreen.h"
+#include "mainwindow/FindBar.h"
+#include "mainwindow/MDIForm1.h"
+#include "platform/PanelBar.h"
+#include "platform/ToolBar.h"
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QtTest>
+
+namespace {
+
+QByteArray dataFile(const QList<std::tuple<int, QString, int, QString>> &filled)
+{
+    QByteArray out;
+    for (int s = 1; s <= 8; ++s) {
+        QString url, alias;
+        int autoload = 0;
+        for (const auto &[slot, u, a, al] : filled)
+            if (slot == s)
+                url = u, autoload = a, alias = al;
+        out += QByteArray::number(s) + ",\"" + url.toUtf8() + "\"," + QByteArray::number(autoload) + ",\""
+               + alias.toUtf8() + "\"\r\n";
+    }
+    return out;
+}
+
+struct Program
+{
+    FakeDesktop d;
+    frmRightClick *host = nullptr;
+    MDIForm1 *m() const { return d.ctx->mainForm; }
+    QList<BrowserWindowBase *> windows() const { return m()->childWindows(); }
+    FakeBrowser *page(BrowserWindowBase *w) const { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
+    void start(const QByteArray &ini)
+    {
+        d.writeFile(QStringLiteral("velloran.ini"), ini);
+        d.writeFile(QStringLiteral("velloran.dat"),
+                    dataFile({{1, QStringLiteral("http://a/"), -1, QStringLiteral("A")},
+                              {2, QStringLiteral("http://b/"), -1, QStringLiteral("B")},
+                              {4, QStringLiteral("http://d/"), 0, QStringLiteral("D")}}));
+        host = new frmRightClick(*d.ctx);
+        host->Form_Load();
+    }
+    ~Program()
+    {
+        delete m();
+        delete host;
+    }
+};
+
+const QString tabbed = QStringLiteral("0,0,1,0,0,-1\r\n");
+const QString cascade = QStringLiteral("0,0,1,0,-1,0\r\n");
+
+} // namespace
+
+class MenusTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void menuTree();
+    void clipboardDance();
+    void pageCommands();
+    void closeWindowTabbedAndCascade();
+    void urlMenu();
+    void urlMenuWithoutDataFile();
+    void bars();
+    void resizeBookkeeping();
+    void windowMenuAndRightClick();
+};
+
+void MenusTest::menuTree()
+{
+    Program p;
+    p.start(tabbed.toLatin1());
+    MDIForm1 *m = p.m();
+    QStringList top;
+    for (QAction *a : m->menuBar()->actions())
+        if (a->isVisible())
+            top << a->text();
+    QCOMPARE(top, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"),
+                               QStringLiteral("&Favorites"), QStringLiteral("&Setup..."), QStringLiteral("&Window"),
+                               QStringLiteral("&Help")}));
+    QVERIFY(!m->mnuHistory->isVisible());
+    QCOMPARE(m->mnuFwd->text(), QStringLiteral("Go &Forward          Alt+Right Arrow"));
+    QCOMPARE(m->mnuBack->text(), QStringLiteral("Go &Back              Alt+Left Arrow"));
+    QCOMPARE(m->mnuRefresh->text(), QStringLiteral("&Refresh               F5"));
+    QCOMPARE(m->mnuStop->text(), QStringLiteral("&Stop                    Esc"));
+    QCOMPARE(m->mnuFullScreen->text(), QStringLiteral("&Full Screen          F11"));
+    QCOMPARE(m->mnuOpenInIE->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    QCOMPARE(m->mnuSendToTray->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
+    QCOMPARE(m->mnuTile->shortcut(), QKeySequence(QStringLiteral("F5")));
+    QCOMPARE(m->mnuCascade->shortcut(), QKeySequence(QStringLiteral("F4")));
+    QCOMPARE(m->mnuFullScreenWindows->shortcut(), QKeySequence(QStringLiteral("F11")));
+    QCOMPARE(m->mnuHelpContents->shortcut(), QKeySequence(QStringLiteral("F1")));
+    QVERIFY(m->mnuNavigationBar->isChecked() && m->mnuToolbar->isChecked() && m->mnuStatusBar->isChecked());
+    QStringList file;
+    for (QAction *a : m->mnuFile->actions())
+        if (a->isVisible())
+            file << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(file, (QStringList{QStringLiteral("&Open in Internet Explorer"), QStringLiteral("-"),
+                                QStringLiteral("&Close Window"), QStringLiteral("-"), QStringLiteral("&Print..."),
+                                QStringLiteral("-"), QStringLiteral("D"), QStringLiteral("-"),
+                                QStringLiteral("&Send to Icon Tray"), QStringLiteral("-"), QStringLiteral("E&xit")}));
+}
+
+void MenusTest::clipboardDance()
+{
+    Program p;
+    p.start(tabbed.toLatin1());
+    MDIForm1 *m = p.m();
+    FakeBrowser *b = p.page(m->activeChild());
+    QVERIFY(m->mnuCut->isEnabled() && m->mnuCopy->isEnabled() && m->mnuPaste->isEnabled());
+    m->mnuCopy->trigger();
+    QCOMPARE(b->count(QStringLiteral("Copy")), 1);
+    QVERIFY(!m->mnuCopy->isEnabled() && !m->mnuCut->isEnabled() && m->mnuPaste->isEnabled());
+    m->mnuCopy->trigger(); // unavailable until Paste
+    QCOMPARE(b->count(QStringLiteral("Copy")), 1);
+    m->mnuPaste->trigger();
+    QCOMPARE(b->count(QStringLiteral("Paste")), 1);
+    QVERIFY(m->mnuCopy->isEnabled() && m->mnuCut->isEnabled() && !m->mnuPaste->isEnabled());
+    m->mnuCut->trigger();
+    QVERIFY(!m->mnuCut->isEnabled() && m->mnuPaste->isEnabled());
+    m->mnuSelectAll->trigger();
+    QCOMPARE(b->count(QStringLiteral("SelectAll")), 1);
+}
+
+void MenusTest::pageCommands()
+{
+    Program p;
+    p.start(tabbed.toLatin1());
+    MDIForm1 *m = p.m();
+    FakeBrowser *b = p.page(m->activeChild());
+    m->mnuBack->trigger(); // no history: the component's negative error passes silently
+    QVERIFY(p.d.messages.shown.isEmpty());
+    b->failures.insert(QStringLiteral("Refresh"), 7);
+    m->mnuRefresh->trigger();
+    QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("Error 7. Navigation Error. Try again.")});
+    m->mnuStop->trigger();
+    QCOMPARE(b->calls.last(), QStringLiteral("Stop"));
+    b->url = QStringLiteral("http://a/page");
+    m->mnuOpenInIE->trigger();
+    QCOMPARE(p.d.shell.opened, QList<QUrl>{QUrl(QStringLiteral("http://a/page"))});
+    m->mnuPrint->trigger();
+    QCOMPARE(b->calls.last(), QStringLiteral("Print"));
+
+    // Find opens a bar that searches the page and says when nothing matched.
+    b->title = QStringLiteral("Alpha Page");
+    m->mnuFind->trigger();
+    auto *bar = m->findChild<FindBar *>();
+    QVERIFY(bar && bar->isVisible());
+    bar->input()->setText(QStringLiteral("Alpha"));
+    QCOMPARE(b->calls.last(), QStringLiteral("Find Alpha"));
+    QVERIFY(bar->result()->text().contains(QStringLiteral("1 match")));
+    bar->input()->setText(QStringLiteral("zebra"));
+    QCOMPARE(bar->result()->text(), QStringLiteral("No matches for \"zebra\""));
+
+    // Both Full Screen items hide the main window and open the same window.
+    m->mnuFullScreen->trigger();
+    QVERIFY(!m->isVisible());
+    QVERIFY(p.d.ctx->fullScreen);
+    QWidget *first = p.d.ctx->fullScreen.data();
+    QCOMPARE(first->metaObject()->className(), "frmHTMLBrowserFullScreen");
+    m->show();
+    m->mnuFullScreenWindows->trigger();
+    QVERIFY(!m->isVisible());
+    QCOMPARE(p.d.ctx->fullScreen->metaObject()->className(), "frmHTMLBrowserFullScreen");
+}
+
+void MenusTest::closeWindowTabbedAndCascade()
+{
+    {
+        Program p;
+        p.start(tabbed.toLatin1());
+        MDIForm1 *m = p.m();
+        m->StatusBarTabs_PanelClick(3); // slot 2
+        p.d.ctx->state.InTray = -1;
+        m->mnuCloseWindow->trigger();
+        QCOMPARE(p.d.ctx->state.InTray, int16_t(0));
+        QCOMPARE(p.windows().size(), 1);
+        QVERIFY(m->StatusBarTabs->text(3).isEmpty());
+        QCOMPARE(m->StatusBarTabs->text(2), QStringLiteral("A"));
+        QVERIFY(m->mnuURLs[1]->isVisible());
+        QCOMPARE(p.d.ctx->state.SlotClosed(2), int16_t(-1));
+    }
+    {
+        Program p;
+        p.start(cascade.toLatin1());
+        MDIForm1 *m = p.m();
+        const QString before = m->StatusBarTabs->text(3);
+        m->mdiArea()->setActiveSubWindow(p.windows().last());
+        m->mnuCloseWindow->trigger();
+        QCOMPARE(p.windows().size(), 1);
+        QCOMPARE(m->StatusBarTabs->text(3), before); // the strip is not touched
+        m->mnuCloseWindow->trigger();
+        QVERIFY(p.windows().isEmpty());
+        QVERIFY(!m->mnuEdit->menuAction()->isVisible());
+        m->mnuCloseWindow->trigger(); // nothing open: nothing happens, no message
+        QVERIFY(p.d.messages.shown.isEmpty());
+        QVERIFY(p.d.process.ends.isEmpty());
+    }
+}
+
+void MenusTest::urlMenu()
+{
+    Program p;
+    p.start(tabbed.toLatin1());
+    MDIForm1 *m = p.m();
+    m->mnuURLs[3]->trigger();
+    QCOMPARE(p.windows().size(), 3);
+    BrowserWindowBase *w = p.windows().last();
+    QCOMPARE(w->tag(), QStringLiteral("4"));
+    QVERIFY(qobject_cast<frmHTMLBrowserTab *>(w));
+    QCOMPARE(m->StatusBarTabs->text(5), QStringLiteral("D"));
+    QCOMPARE(m->StatusBarTabs->toolTip(5), QStringLiteral("http://d/"));
+    QVERIFY(!m->mnuURLs[3]->isVisible());
+    QVERIFY(m->mnuURLs[3]->text().isEmpty());
+    QCOMPARE(p.d.ctx->state.SlotClosed(4), int16_t(0));
+    QCOMPARE(p.d.ctx->state.SlotURLs(4), QStringLiteral("http://d/"));
+    QCOMPARE(p.d.ctx->windows.count(), 5); // the splash is gone again
+    // The layout chosen since start-up decides the kind of window.
+    p.d.ctx->state.TabbedLayout = 0;
+    w->unload();
+    m->mnuURLs[3]->trigger();
+    QVERIFY(qobject_cast<frmHTMLBrowser *>(p.windows().last()));
+}
+
+void MenusTest::urlMenuWithoutDataFile()
+{
+    Program p;
+    p.start(tabbed.toLatin1());
+    MDIForm1 *m = p.m();
+    QFile::remove(p.d.dataFile(QStringLiteral("velloran.dat")));
+    m->mnuURLs[3]->trigger();
+    QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("Error 53.")});
+    QCOMPARE(p.windows().size(), 2);
+    QVERIFY(m->updatesEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(p.d.ctx->windows.count(), 4); // no splash left behind
+}
+
+void MenusTest::bars()
+{
+    Program p;
+    p.start(tabbed.toLatin1());
+    MDIForm1 *m = p.m();
+    m->mnuStatusBar->trigger();
+    QVERIFY(!m->StatusBar1->isVisible());
+    m->mnuStatusBar->trigger();
+    QVERIFY(m->StatusBar1->isVisible() && m->mnuStatusBar->isChecked());
+    m->mnuNavigationBar->trigger();
+    QVERIFY(!m->StatusBarTabs->isVisible());
+    m->mnuNavigationBar->trigger();
+    QVERIFY(m->StatusBarTabs->isVisible());
+
+    BrowserWindowBase *w = m->activeChild();
+    m->mnuToolbar->trigger(); // off: the page fills the window at once
+    QCOMPARE(p.d.ctx->state.ToolbarOn, int16_t(0));
+    QVERIFY(!w->Toolbar1->isVisible());
+    QCOMPARE(w->WebBrowser1->geometry(), QRect(0, 0, w->innerWidth(), w->innerHeight()));
+    // Another window loses its toolbar when it is next activated and resized.
+    BrowserWindowBase *other = p.windows().last() == w ? p.windows().first() : p.windows().last();
+    m->StatusBarTabs_PanelClick(other->slot() + 1);
+    QCOMPARE(other->WebBrowser1->y(), 0);
+    m->mnuToolbar->trigger(); // on again for the active one
+    QCOMPARE(p.d.ctx->state.ToolbarOn, int16_t(-1));
+    QVERIFY(other->Toolbar1->isVisible());
+    QCOMPARE(other->WebBrowser1->y(), other->Toolbar1->height());
+}
+
+void MenusTest::resizeBookkeeping()
+{
+    Program p;
+    p.start(cascade.toLatin1());
+    MDIForm1 *m = p.m();
+    frmRightClick *h = p.host;
+    m->showMinimized();
+    QVERIFY(h->mnuRestore->isEnabled() && !h->mnuMinimize->isEnabled() && h->mnuMaximize->isEnabled());
+    m->showMaximized();
+    QVERIFY(h->mnuRestore->isEnabled() && h->mnuMinimize->isEnabled() && !h->mnuMaximize->isEnabled());
+    m->showNormal();
+    QVERIFY(!h->mnuRestore->isEnabled() && h->mnuMinimize->isEnabled() && h->mnuMaximize->isEnabled());
+    m->setGeometry(100, 80, 700, 500);
+    const QRect g = m->frameGeometry();
+    QCOMPARE(p.d.ctx->state.FavoritesLeft, float(g.left() * 15 + 30));
+    QCOMPARE(p.d.ctx->state.FavoritesTop, float(g.top() * 15 + 30));
+    QCOMPARE(p.d.ctx->state.FavoritesHeight, float(g.height() * 15));
+}
+
+void MenusTest::windowMenuAndRightClick()
+{
+    Program p;
+    p.start(cascade.toLatin1());
+    MDIForm1 *m = p.m();
+    emit m->mnuWindows->aboutToShow();
+    QStringList listed;
+    for (QAction *a : m->mnuWindows->actions())
+        if (a->property("windowListItem").toBool() && !a->isSeparator())
+            listed << a->text() + (a->isChecked() ? QStringLiteral(" *") : QString());
+    QCOMPARE(listed.size(), 2);
+    QVERIFY(listed.filter(QStringLiteral(" *")).size() == 1);
+    QVERIFY(m->mnuCascade->isVisible() && m->mnuTile->isVisible());
+
+    QWidget *background = m->mdiArea()->viewport();
+    QTest::mouseClick(background, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(p.d.menus.shown.isEmpty());
+    QTest::mouseClick(background, Qt::RightButton, {}, QPoint(5, 5));
+    QCOMPARE(p.d.menus.shown, QStringList{QStringLiteral("mnuWindows")});
+}
+
+QTEST_MAIN(MenusTest)
+#include "tst_menus.moc"
