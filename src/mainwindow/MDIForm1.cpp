@@ -721,6 +721,13 @@ void MDIForm1::mnuURLs_Click(int index)
             s.RecordSlot = r.slot;
             if (r.slot != slot)
                 continue;
+            if (r.url.isEmpty()) {
+                // The entry was blanked in Set Up since it was listed: nothing to open.
+                mnuURLs[size_t(index)]->setText(QString());
+                mnuURLs[size_t(index)]->setVisible(false);
+                s.SlotClosed(slot) = -1;
+                continue;
+            }
             s.RecordURL = r.url;
             s.RecordAutoLoad = r.autoload;
             s.RecordCaption = r.caption();

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <array>
+#include <cstdint>
 
 class AppContext;
 class MDIForm1;
@@ -56,6 +57,7 @@ private:
     MDIForm1 &frame() const;
     void updateRunningSlot(int slot, const QString &url, int16_t autoload, const QString &alias);
     void applyLayout();
+    void setLayoutFlags(int16_t tabbed, int16_t cascade, int16_t tile);
 
     AppContext &m_ctx;
     bool m_inMinutesChange = false;

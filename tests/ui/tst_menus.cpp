@@ -232,6 +232,16 @@ void MenusTest::urlMenu()
     w->unload();
     m->mnuURLs[3]->trigger();
     QVERIFY(qobject_cast<frmHTMLBrowser *>(p.windows().last()));
+
+    // An entry whose address was blanked since it was listed opens nothing.
+    p.windows().last()->unload();
+    QVERIFY(m->mnuURLs[3]->isVisible());
+    p.d.writeFile(QStringLiteral("velloran.dat"), dataFile({{1, QStringLiteral("http://a/"), -1, QStringLiteral("A")}}));
+    const int before = int(p.windows().size());
+    m->mnuURLs[3]->trigger();
+    QCOMPARE(int(p.windows().size()), before);
+    QVERIFY(!m->mnuURLs[3]->isVisible());
+    QCOMPARE(p.d.ctx->state.SlotClosed(4), int16_t(-1));
 }
 
 void MenusTest::urlMenuWithoutDataFile()
