@@ -2,6 +2,7 @@
 #include "app/frmRightClick.h"
 #include "browser/BrowserControl.h"
 #include "browser/Geometry.h"
+#include "browser/PageButtons.h"
 #include "mainwindow/MDIForm1.h"
 #include "mainwindow/Tips.h"
 #include "platform/AppContext.h"
@@ -42,12 +43,6 @@ QList<VToolBar::ButtonSpec> toolbarButtons()
         {S::Button, {}, QStringLiteral("Favorites"), QStringLiteral(":/icons/favorites.svg")},
         {S::Button, {}, QStringLiteral("History"), QStringLiteral(":/icons/history.svg"), true, false},
     };
-}
-
-QString menuText(const QString &caption)
-{
-    QString t = caption;
-    return t.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 } // namespace
@@ -133,17 +128,7 @@ void BrowserWindowBase::layoutPage(bool recomputeWidth, bool move, bool setToolb
 
 void BrowserWindowBase::Form_Load()
 {
-    ErrorPolicy p;
-    p.custom = [this](const RuntimeError &e) {
-        if (e.number() < 0)
-            return false;
-        Toolbar1->setButtonEnabled(BtnStop, false);
-        m_ctx.setScreenBusy(false);
-        m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
-                    + QStringLiteral(". Unable to load web page."));
-        return true;
-    };
-    Trap t(m_ctx, p);
+    Trap t(m_ctx, PageButtons::loadPolicy(m_ctx, *Toolbar1));
     auto &s = m_ctx.state;
     t([&] { HomeURL = s.RecordURL; });
     t([&] { setWindowTitle(s.RecordCaption); });
@@ -203,11 +188,7 @@ void BrowserWindowBase::currentWindowPick()
 void BrowserWindowBase::unloadCommonSteps()
 {
     const int s = slot();
-    m_frame.sep1b->setVisible(true);
-    if (s < 1 || s > 8)
-        throw RuntimeError::subscript();
-    m_frame.mnuURLs[size_t(s - 1)]->setText(menuText(caption()));
-    m_frame.mnuURLs[size_t(s - 1)]->setVisible(true);
+    m_frame.listSlot(s, caption());
     m_ctx.state.SlotClosed(s) = -1;
 }
 
@@ -394,20 +375,13 @@ void BrowserWindowBase::mnuSendToTray_Click()
 void BrowserWindowBase::WebBrowser1_BeforeNavigate2()
 {
     Trap t(m_ctx, beforeNavigatePolicy());
-    t([&] { Toolbar1->setButtonEnabled(BtnBack, false); });
-    t([&] { Toolbar1->setButtonEnabled(BtnForward, false); });
-    t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
+    t([&] { PageButtons::navigationStarting(*Toolbar1); });
 }
 
 void BrowserWindowBase::WebBrowser1_CommandStateChange(int command, bool enable)
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg());
-    t([&] {
-        if (command == 1)
-            Toolbar1->setButtonEnabled(BtnForward, enable);
-        else if (command == 2)
-            Toolbar1->setButtonEnabled(BtnBack, enable);
-    });
+    t([&] { PageButtons::historyChanged(*Toolbar1, command, enable); });
 }
 
 void BrowserWindowBase::WebBrowser1_DownloadBegin()

@@ -3,6 +3,7 @@
 #include "browser/BrowserControl.h"
 #include "browser/BrowserWindowBase.h"
 #include "browser/Geometry.h"
+#include "browser/PageButtons.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
@@ -124,17 +125,7 @@ frmHTMLBrowserFullScreen::~frmHTMLBrowserFullScreen()
 
 void frmHTMLBrowserFullScreen::Form_Load()
 {
-    ErrorPolicy p;
-    p.custom = [this](const RuntimeError &e) {
-        if (e.number() < 0)
-            return false;
-        Toolbar1->setButtonEnabled(BtnStop, false);
-        m_ctx.setScreenBusy(false);
-        m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
-                    + QStringLiteral(". Unable to load web page."));
-        return true;
-    };
-    Trap t(m_ctx, p);
+    Trap t(m_ctx, PageButtons::loadPolicy(m_ctx, *Toolbar1));
     const auto &s = m_ctx.state;
     t([&] { ReturningToMainWindow = false; });
     t([&] { HomeURL = s.CurrentURL; });
@@ -357,20 +348,13 @@ void frmHTMLBrowserFullScreen::closeEvent(QCloseEvent *event)
 void frmHTMLBrowserFullScreen::WebBrowser1_BeforeNavigate2()
 {
     Trap t(m_ctx, ErrorPolicy::navigation());
-    t([&] { Toolbar1->setButtonEnabled(BtnBack, false); });
-    t([&] { Toolbar1->setButtonEnabled(BtnForward, false); });
-    t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
+    t([&] { PageButtons::navigationStarting(*Toolbar1); });
 }
 
 void frmHTMLBrowserFullScreen::WebBrowser1_CommandStateChange(int command, bool enable)
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg());
-    t([&] {
-        if (command == 1)
-            Toolbar1->setButtonEnabled(BtnForward, enable);
-        else if (command == 2)
-            Toolbar1->setButtonEnabled(BtnBack, enable);
-    });
+    t([&] { PageButtons::historyChanged(*Toolbar1, command, enable); });
 }
 
 void frmHTMLBrowserFullScreen::WebBrowser1_DownloadBegin()

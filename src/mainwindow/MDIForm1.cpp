@@ -30,14 +30,6 @@
 
 const QString MDIForm1::StartTip = Tips::Start;
 
-namespace {
-QString menuText(const QString &caption)
-{
-    QString t = caption;
-    return t.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-} // namespace
-
 MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ctx(ctx)
 {
     setObjectName(QStringLiteral("MDIForm1"));
@@ -330,6 +322,29 @@ void MDIForm1::labelTab(int slot, const QString &url, const QString &alias, cons
     StatusBarTabs->setTag(panel, slot);
 }
 
+static QAction *slotItem(const std::array<QAction *, 8> &items, int slot)
+{
+    if (slot < 1 || slot > 8)
+        throw RuntimeError::subscript();
+    return items[size_t(slot - 1)];
+}
+
+void MDIForm1::listSlot(int slot, const QString &caption)
+{
+    QAction *item = slotItem(mnuURLs, slot);
+    sep1b->setVisible(true);
+    QString text = caption;
+    item->setText(text.replace(QLatin1Char('&'), QStringLiteral("&&"))); // no access keys from captions
+    item->setVisible(true);
+}
+
+void MDIForm1::unlistSlot(int slot)
+{
+    QAction *item = slotItem(mnuURLs, slot);
+    item->setText(QString());
+    item->setVisible(false);
+}
+
 void MDIForm1::showChild(BrowserWindowBase *w)
 {
     if (w->isTabWindow())
@@ -416,13 +431,8 @@ void MDIForm1::Form_Load()
             s.RecordURL = r.url;
             s.RecordAutoLoad = r.autoload;
             s.RecordCaption = r.caption();
-            if (r.slot < 1 || r.slot > 8)
-                throw RuntimeError::subscript();
-            QAction *item = mnuURLs[size_t(r.slot - 1)];
             if (r.autoload != -1) {
-                sep1b->setVisible(true);
-                item->setText(menuText(s.RecordCaption));
-                item->setVisible(true);
+                listSlot(r.slot, s.RecordCaption);
                 continue;
             }
             BrowserWindowBase *w = createBrowserWindow();
@@ -431,8 +441,7 @@ void MDIForm1::Form_Load()
             s.SlotCaptions(r.slot) = s.RecordCaption;
             labelTab(r.slot, r.url, r.alias, s.RecordCaption);
             showChild(w);
-            item->setText(QString());
-            item->setVisible(false);
+            unlistSlot(r.slot);
             s.SlotClosed(r.slot) = 0;
         }
     });
@@ -723,8 +732,7 @@ void MDIForm1::mnuURLs_Click(int index)
                 continue;
             if (r.url.isEmpty()) {
                 // The entry was blanked in Set Up since it was listed: nothing to open.
-                mnuURLs[size_t(index)]->setText(QString());
-                mnuURLs[size_t(index)]->setVisible(false);
+                unlistSlot(slot);
                 s.SlotClosed(slot) = -1;
                 continue;
             }
@@ -737,8 +745,7 @@ void MDIForm1::mnuURLs_Click(int index)
             s.SlotURLs(slot) = s.RecordURL;
             s.SlotCaptions(slot) = s.RecordCaption;
             showChild(w);
-            mnuURLs[size_t(index)]->setText(QString());
-            mnuURLs[size_t(index)]->setVisible(false);
+            unlistSlot(slot);
             s.SlotClosed(slot) = 0;
             opened = true;
         }
@@ -766,7 +773,8 @@ void MDIForm1::updateWindowList()
     mnuWindows->addSeparator()->setProperty("windowListItem", true);
     int n = 1;
     for (BrowserWindowBase *w : windows) {
-        QAction *a = mnuWindows->addAction(QStringLiteral("&%1 %2").arg(n++).arg(menuText(w->caption())));
+        QString caption = w->caption();
+        QAction *a = mnuWindows->addAction(QStringLiteral("&%1 %2").arg(n++).arg(caption.replace(QLatin1Char('&'), QStringLiteral("&&"))));
         a->setProperty("windowListItem", true);
         a->setCheckable(true);
         a->setChecked(w == activeChild());

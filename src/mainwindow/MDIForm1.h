@@ -36,6 +36,10 @@ public:
     BrowserWindowBase *createBrowserWindow();
     // Labels a slot's tab: panel slot + 1.
     void labelTab(int slot, const QString &url, const QString &alias, const QString &caption);
+    // The File menu's entry of a slot: listed under its caption (with the separator
+    // above the list shown), or hidden with its caption cleared. Slots are 1..8.
+    void listSlot(int slot, const QString &caption);
+    void unlistSlot(int slot);
     // Shows a child window the way the current arrangement shows windows.
     void showChild(BrowserWindowBase *w);
 

@@ -56,12 +56,6 @@ int16_t toInteger(const QString &text)
     return int16_t(r);
 }
 
-QString menuText(const QString &caption)
-{
-    QString t = caption;
-    return t.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
 template <typename W>
 W *named(W *w, const QString &name)
 {
@@ -451,21 +445,17 @@ void frmURLs::updateRunningSlot(int slot, const QString &url, int16_t autoload, 
     if (url.isEmpty())
         return;
 
-    QAction *item = main.mnuURLs[size_t(slot - 1)];
     if (autoload == -1) {
         BrowserWindowBase *w = main.createBrowserWindow();
         setFormTag(w, QString::number(slot));
         main.labelTab(slot, url, alias, s.RecordCaption);
         main.showChild(w);
         main.sep1b->setVisible(false);
-        item->setText(QString());
-        item->setVisible(false);
+        main.unlistSlot(slot);
         s.SlotClosed(slot) = 0;
     } else if (s.TabbedActive == 0) {
         // Tab windows put a slot on the menu only at the next start.
-        main.sep1b->setVisible(true);
-        item->setText(menuText(s.RecordCaption));
-        item->setVisible(true);
+        main.listSlot(slot, s.RecordCaption);
     }
 }
 
