@@ -13,6 +13,12 @@ PACKAGES=(
   # headless desktop for the end-to-end tests
   xvfb xauth openbox trayer xdotool imagemagick x11-utils
   python3 fonts-dejavu-core
+  # fuzzing: clang with libFuzzer and the sanitizer runtimes
+  clang-14 libclang-rt-14-dev
+  # packaging: icons rendered from the SVG, the .deb and its checks
+  librsvg2-bin dpkg-dev desktop-file-utils strace
+  # accessibility tests: session bus, AT-SPI bus and registry, pyatspi
+  dbus at-spi2-core python3-pyatspi
 )
 
 missing=()

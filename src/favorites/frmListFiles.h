@@ -2,8 +2,14 @@
 #include <QWidget>
 
 class AppContext;
+class QComboBox;
+class QListWidget;
+class QListWidgetItem;
+class QToolButton;
 
-// Lists the Internet shortcuts of the user's Favorites folder.
+// Lists the Internet shortcuts of the user's Favorites folder, lets the user browse
+// other drives and folders, and opens a chosen shortcut in the browser control that
+// was active when the window was opened.
 class frmListFiles : public QWidget
 {
     Q_OBJECT
@@ -11,9 +17,36 @@ public:
     explicit frmListFiles(AppContext &ctx, QWidget *parent = nullptr);
     ~frmListFiles() override;
 
+    // The web address a shortcut file holds, or the empty string.
+    static QString fnOpenFavorite(const QString &path);
+
+    // The folder Dir1 shows; setting it also refreshes File1.
+    QString dirPath() const { return m_dirPath; }
+    void setDirPath(const QString &path);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void buildControls();
+    void Form_Load();
+    void Form_Resize();
+    void showFavoritesFolder();
+    void fillDrives();
+    void Drive1_Change(int index);
+    void Dir1_Activated(QListWidgetItem *item);
+    void File1_DblClick(QListWidgetItem *item);
+    void openAddress(const QString &address);
+
     AppContext &m_ctx;
+    QToolButton *Image1 = nullptr;
+    QComboBox *Drive1 = nullptr;
+    QListWidget *Dir1 = nullptr;
+    QListWidget *File1 = nullptr;
+    QString m_dirPath;
+    bool m_resizing = false;
 };
 
-// Opens (or brings forward) the Favorites window.
+// Opens the Favorites window, or brings an open one forward without reloading it.
 void showFavoritesWindow(AppContext &ctx);

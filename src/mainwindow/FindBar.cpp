@@ -1,5 +1,6 @@
 #include "mainwindow/FindBar.h"
 #include "browser/BrowserControl.h"
+#include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +16,9 @@ FindBar::FindBar(QWidget *parent) : QWidget(parent), m_input(new QLineEdit(this)
     label->setBuddy(m_input);
     m_input->setAccessibleName(QStringLiteral("Find on this page"));
     m_input->setClearButtonEnabled(true);
+    // The line edit's own clear button comes without a name for screen readers.
+    if (auto *clear = m_input->findChild<QAction *>(QStringLiteral("_q_qlineeditclearaction")))
+        clear->setText(QStringLiteral("Clear search text"));
     auto *prev = new QToolButton(this);
     prev->setText(QStringLiteral("Previous"));
     prev->setAccessibleName(QStringLiteral("Find previous"));

@@ -90,6 +90,11 @@ void MDIForm1::createBars()
     for (int i = 2; i <= 10; ++i)
         StatusBarTabs->setBevel(i, 2);
     StatusBarTabs->setToolTip(10, QStringLiteral("Close Window"));
+    StatusBarTabs->setCellNames(10, QStringLiteral("Close Window"));
+    StatusBarTabs->setCellNames(1, QStringLiteral("Tabs"));
+    StatusBarTabs->cell(1)->setFocusPolicy(Qt::NoFocus);
+    for (int i = 2; i <= 9; ++i)
+        StatusBarTabs->setCellNames(i, QString(), QStringLiteral("Empty tab %1").arg(i - 1));
     StatusBarTabs->hide();
     connect(StatusBarTabs, &PanelBar::panelClick, this, &MDIForm1::StatusBarTabs_PanelClick);
 
@@ -167,7 +172,8 @@ void MDIForm1::createMenus()
 
     mnuFavorites = bar->addAction(QStringLiteral("&Favorites"));
     mnuFavorites->setObjectName(QStringLiteral("mnuFavorites"));
-    mnuHistory = bar->addAction(QStringLiteral("&History"));
+    // Never shown, so kept off the bar: its access key would clash with Help's.
+    mnuHistory = new QAction(QStringLiteral("&History"), this);
     mnuHistory->setObjectName(QStringLiteral("mnuHistory"));
     mnuHistory->setVisible(false);
     mnuSetup = bar->addAction(QStringLiteral("&Setup..."));
@@ -347,10 +353,16 @@ void MDIForm1::unlistSlot(int slot)
 
 void MDIForm1::showChild(BrowserWindowBase *w)
 {
-    if (w->isTabWindow())
+    if (w->isTabWindow()) {
+        // One tab at a time: the others are hidden rather than merely covered, so
+        // their pages know they are in the background and draw nothing.
+        for (BrowserWindowBase *other : childWindows())
+            if (other != w && other->isTabWindow())
+                other->hide();
         w->showMaximized();
-    else
+    } else {
         w->show();
+    }
     m_mdi->setActiveSubWindow(w);
 }
 
@@ -440,7 +452,11 @@ void MDIForm1::Form_Load()
             s.SlotURLs(r.slot) = s.RecordURL;
             s.SlotCaptions(r.slot) = s.RecordCaption;
             labelTab(r.slot, r.url, r.alias, s.RecordCaption);
-            showChild(w);
+            // In the tabbed arrangement only the first tab is shown, below; a page that
+            // was never shown needs no drawing surface, which saves memory on start.
+            const bool tabbedArrangement = s.CascadeLayout != -1 && s.TileLayout != -1;
+            if (!(w->isTabWindow() && tabbedArrangement))
+                showChild(w);
             unlistSlot(r.slot);
             s.SlotClosed(r.slot) = 0;
         }

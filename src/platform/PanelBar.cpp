@@ -50,6 +50,9 @@ public:
     }
 
     QVariant tag;
+    QString fixedName;  // always the accessible name when set
+    QString emptyName;  // the accessible name while the cell shows no text
+    void refreshName() { updateAccessibility(); }
 
     int bevel() const { return m_bevel; }
     void setBevel(int b)
@@ -154,7 +157,9 @@ protected:
 private:
     void updateAccessibility()
     {
-        QString name = m_text;
+        QString name = fixedName.isEmpty() ? m_text : fixedName;
+        if (name.isEmpty())
+            name = emptyName;
         if (name.isEmpty())
             name = m_tip;
         if (name.isEmpty())
@@ -309,4 +314,12 @@ void PanelBar::focusNeighbour(int from, int step)
             return;
         }
     }
+}
+
+void PanelBar::setCellNames(int i, const QString &fixedName, const QString &emptyName)
+{
+    auto *c = static_cast<PanelCell *>(cell(i));
+    c->fixedName = fixedName;
+    c->emptyName = emptyName;
+    c->refreshName();
 }

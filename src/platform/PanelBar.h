@@ -43,6 +43,9 @@ public:
     void setCellIcon(int i, const QIcon &icon);
     void setSingleLineElide(bool on);
     void refresh();
+    // Names a screen reader uses for a cell: a fixed one (a symbol's meaning), or one
+    // for while the cell is empty; without them the text, then the tooltip, is used.
+    void setCellNames(int i, const QString &fixedName, const QString &emptyName = QString());
     QWidget *cell(int i) const;
 
     QSize sizeHint() const override;

@@ -15,7 +15,11 @@ QString resolveDataFolder(const QString &programFolder)
     // An installed copy never writes into the system's folders, even when run as root.
     const QString abs = prog.absolutePath();
     const bool systemFolder = abs.startsWith(QLatin1String("/usr/")) || abs.startsWith(QLatin1String("/opt/"));
-    if (!systemFolder && (holdsFiles || QFileInfo(programFolder).isWritable()))
+    // Nor into a bin/ folder that sits beside share/velloran: that is an installed
+    // layout too (~/.local, a staging root), however writable the folder may be.
+    const bool installedLayout = prog.dirName() == QLatin1String("bin")
+                                 && QFileInfo(prog.filePath(QStringLiteral("../share/velloran"))).isDir();
+    if (!systemFolder && !installedLayout && (holdsFiles || QFileInfo(programFolder).isWritable()))
         return prog.absolutePath();
     const QString config = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
                                .filePath(QStringLiteral("velloran"));

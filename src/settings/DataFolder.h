@@ -3,5 +3,7 @@
 
 // The one folder that holds velloran.ini and velloran.dat: VELLORAN_HOME when set;
 // else the program's own folder when it already holds the files or can be written
-// (a portable copy); else the user's configuration folder. Created when missing.
+// (a portable copy or a build tree) and is not an installed layout (under /usr or
+// /opt, or a bin/ beside share/velloran); else the user's configuration folder.
+// Created when missing.
 QString resolveDataFolder(const QString &programFolder);

@@ -43,7 +43,8 @@ bool WriteSettings(const SharedState &s, const QString &path)
     if (!f.open(QIODevice::WriteOnly))
         return false;
     const QByteArray line = settingsLine(s);
-    if (f.write(line) != line.size())
+    // Flushed here because commit() ignores a failed flush (see UrlDataWriter::commit).
+    if (f.write(line) != line.size() || !f.flush())
         return false;
     return f.commit();
 }

@@ -55,6 +55,8 @@ void UrlDataWriter::commit()
     QSaveFile f(m_path);
     if (!f.open(QIODevice::WriteOnly))
         throw RuntimeError::pathAccess();
-    if (f.write(m_bytes) != m_bytes.size() || !f.commit())
+    // The bytes sit in QSaveFile's buffer until flushed, and commit() does not check
+    // that flush: on a full disk it would put an empty file in place of the old one.
+    if (f.write(m_bytes) != m_bytes.size() || !f.flush() || !f.commit())
         throw RuntimeError::pathAccess();
 }

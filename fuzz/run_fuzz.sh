@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (in build/fuzz-clang, configured once) and
+# runs each for FUZZ_SECONDS over a copy of its seed corpus. Fails on any crash, UB,
+# hang, leak or out-of-memory, and prints the executions each target reached.
+#
+#   bash fuzz/run_fuzz.sh                     # every target, 60 s each
+#   FUZZ_SECONDS=3600 bash fuzz/run_fuzz.sh field_reader
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${FUZZ_BUILD_DIR:-$ROOT/build/fuzz-clang}
+SECONDS_EACH=${FUZZ_SECONDS:-60}
+CXX_CLANG=${FUZZ_CXX:-clang++-14}
+ALL_TARGETS=(settings_reader url_data_reader field_reader favorite_reader)
+
+if [[ $# -gt 0 ]]; then
+  TARGETS=("$@")
+else
+  TARGETS=("${ALL_TARGETS[@]}")
+fi
+for t in "${TARGETS[@]}"; do
+  if [[ ! -d "$ROOT/fuzz/corpus/$t" ]]; then
+    echo "run_fuzz: unknown target '$t' (known: ${ALL_TARGETS[*]})" >&2
+    exit 2
+  fi
+done
+
+if ! command -v "$CXX_CLANG" >/dev/null; then
+  echo "run_fuzz: $CXX_CLANG not found; run scripts/deps.sh" >&2
+  exit 1
+fi
+
+# CTest may start several targets at once; one of them builds, the others wait.
+mkdir -p "$BUILD"
+(
+  flock 9
+  if [[ ! -f "$BUILD/build.ninja" ]]; then
+    cmake -S "$ROOT/fuzz/project" -B "$BUILD" -G Ninja \
+      -DCMAKE_CXX_COMPILER="$CXX_CLANG" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  # Incremental: nothing is rebuilt unless a source changed.
+  cmake --build "$BUILD" -j2 >"$BUILD/build.log" 2>&1 || { cat "$BUILD/build.log" >&2; exit 1; }
+) 9>"$BUILD/.build.lock"
+
+# The work corpora and the files the targets write each input to live here and go
+# at the end.
+tmp_root=${TMPDIR:-/tmp}
+[[ -d /dev/shm && -w /dev/shm ]] && tmp_root=/dev/shm
+base=$(mktemp -d "$tmp_root/velloran-fuzz-run.XXXXXX")
+trap 'rm -rf "$base"' EXIT
+export VELLORAN_FUZZ_TMP=$base
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:symbolize=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Qt would look for a display it never uses; the readers need none.
+export QT_QPA_PLATFORM=offscreen
+
+failed=()
+summary=()
+for t in "${TARGETS[@]}"; do
+  exe="$BUILD/fuzz_$t"
+  # Private to this run, so two runs at once (two ctest sessions) cannot collide.
+  work="$base/corpus/$t"
+  artifacts="$BUILD/artifacts/$t"
+  log="$BUILD/logs/$t.log"
+  # Inputs saved by an earlier run go, so what is left is this run's. The seeds are
+  # copied: the committed ones are never touched.
+  rm -rf "$artifacts"
+  mkdir -p "$work" "$artifacts" "$(dirname "$log")"
+  cp "$ROOT/fuzz/corpus/$t/"* "$work/"
+
+  echo "== fuzz $t: ${SECONDS_EACH}s"
+  set +e
+  "$exe" "$work" \
+    -max_total_time="$SECONDS_EACH" -timeout=5 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1
+  rc=$?
+  set -e
+
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
+  corpus_n=$(find "$work" -type f | wc -l)
+  if [[ $rc -ne 0 || -z "$execs" ]]; then
+    failed+=("$t")
+    echo "!! fuzz $t FAILED (exit $rc); log: $log" >&2
+    # The report is the useful part: sanitizer output, the input and its bytes.
+    grep -E -A40 'ERROR: |runtime error|velloran fuzz check failed|ALARM|Test unit written|==[0-9]+==' "$log" | head -n 120 >&2 || tail -n 60 "$log" >&2
+  fi
+  line="fuzz $t: executions ${execs:-?}, corpus $corpus_n, exit $rc"
+  summary+=("$line")
+  echo "$line"
+done
+
+echo
+echo "== fuzz summary (${SECONDS_EACH}s per target)"
+printf '%s\n' "${summary[@]}"
+if [[ ${#failed[@]} -gt 0 ]]; then
+  echo "fuzz: FAILED: ${failed[*]} (inputs in $BUILD/artifacts/)" >&2
+  exit 1
+fi
