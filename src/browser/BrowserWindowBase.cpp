@@ -22,15 +22,13 @@ namespace {
 QList<VToolBar::ButtonSpec> toolbarButtons()
 {
     using S = VToolBar::ButtonStyle;
-    return {
+    QList<VToolBar::ButtonSpec> buttons{
         {S::Placeholder, {}, QStringLiteral("Refresh"), {}},
         {S::Button, {}, QStringLiteral("Open in IE"), QStringLiteral(":/icons/openexternal.svg")},
         {S::Placeholder, {}, {}, {}},
-        {S::Button, QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), QStringLiteral(":/icons/refresh.svg")},
-        {S::Button, QStringLiteral("cmdBack"), QStringLiteral("Go Back"), QStringLiteral(":/icons/back.svg"), false},
-        {S::Button, QStringLiteral("cmdForward"), QStringLiteral("Go Forward"), QStringLiteral(":/icons/forward.svg"), false},
-        {S::Button, {}, QStringLiteral("Stop downloading"), QStringLiteral(":/icons/stop.svg"), false},
-        {S::Button, {}, QStringLiteral("Home"), QStringLiteral(":/icons/home.svg")},
+    };
+    buttons += PageButtons::navigationSpecs(); // positions 4 to 8
+    buttons += QList<VToolBar::ButtonSpec>{
         {S::Separator, {}, {}, {}},
         {S::Button, {}, QStringLiteral("Print"), QStringLiteral(":/icons/print.svg")},
         {S::Placeholder, {}, {}, {}},
@@ -43,6 +41,7 @@ QList<VToolBar::ButtonSpec> toolbarButtons()
         {S::Button, {}, QStringLiteral("Favorites"), QStringLiteral(":/icons/favorites.svg")},
         {S::Button, {}, QStringLiteral("History"), QStringLiteral(":/icons/history.svg"), true, false},
     };
+    return buttons;
 }
 
 } // namespace

@@ -4,6 +4,18 @@
 
 namespace PageButtons {
 
+QList<VToolBar::ButtonSpec> navigationSpecs()
+{
+    using S = VToolBar::ButtonStyle;
+    return {
+        {S::Button, QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), QStringLiteral(":/icons/refresh.svg")},
+        {S::Button, QStringLiteral("cmdBack"), QStringLiteral("Go Back"), QStringLiteral(":/icons/back.svg"), false},
+        {S::Button, QStringLiteral("cmdForward"), QStringLiteral("Go Forward"), QStringLiteral(":/icons/forward.svg"), false},
+        {S::Button, {}, QStringLiteral("Stop downloading"), QStringLiteral(":/icons/stop.svg"), false},
+        {S::Button, {}, QStringLiteral("Home"), QStringLiteral(":/icons/home.svg")},
+    };
+}
+
 void navigationStarting(VToolBar &toolbar)
 {
     toolbar.setButtonEnabled(Back, false);

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/ErrorTrap.h"
+#include "platform/ToolBar.h"
 
 class AppContext;
 class VToolBar;
@@ -8,6 +9,9 @@ class VToolBar;
 // and Stop at the same positions of its toolbar and treats them alike.
 namespace PageButtons {
 enum { Back = 5, Forward = 6, Stop = 7 };
+
+// The buttons at positions 4 to 8: Refresh, Go Back, Go Forward, Stop downloading, Home.
+QList<VToolBar::ButtonSpec> navigationSpecs();
 
 // A navigation is about to start: no history moves until the engine says so; Stop on.
 void navigationStarting(VToolBar &toolbar);

@@ -23,19 +23,18 @@ namespace {
 QList<VToolBar::ButtonSpec> navigationButtons()
 {
     using S = VToolBar::ButtonStyle;
-    return {
+    QList<VToolBar::ButtonSpec> buttons{
         {S::Button, {}, QStringLiteral("Restore"), QStringLiteral(":/icons/restore.svg")},
         {S::Separator, {}, {}, {}},
         {S::Placeholder, {}, {}, {}},
-        {S::Button, QStringLiteral("cmdRefresh"), QStringLiteral("Refresh"), QStringLiteral(":/icons/refresh.svg")},
-        {S::Button, QStringLiteral("cmdBack"), QStringLiteral("Go Back"), QStringLiteral(":/icons/back.svg"), false},
-        {S::Button, QStringLiteral("cmdForward"), QStringLiteral("Go Forward"), QStringLiteral(":/icons/forward.svg"), false},
-        {S::Button, {}, QStringLiteral("Stop downloading"), QStringLiteral(":/icons/stop.svg"), false},
-        {S::Button, {}, QStringLiteral("Home"), QStringLiteral(":/icons/home.svg")},
+    };
+    buttons += PageButtons::navigationSpecs(); // positions 4 to 8
+    buttons += QList<VToolBar::ButtonSpec>{
         {S::Separator, {}, {}, {}},
         {S::Button, {}, QStringLiteral("Favorites"), QStringLiteral(":/icons/favorites.svg")},
         {S::Button, {}, QStringLiteral("History"), QStringLiteral(":/icons/history.svg"), true, false},
     };
+    return buttons;
 }
 
 QList<VToolBar::ButtonSpec> cornerButtons()

@@ -41,23 +41,27 @@ static void initResources()
     Q_INIT_RESOURCE(velloran);
 }
 
-FakeDesktop::FakeDesktop()
+void FakeServiceSet::attach(AppContext &ctx, const QString &folder)
 {
     initResources();
-    ctx = std::make_unique<AppContext>();
-    ctx->messages = &messages;
-    ctx->dialogs = &dialogs;
-    ctx->process = &process;
-    ctx->sound = &sound;
-    ctx->shell = &shell;
-    ctx->screen = &screen;
-    ctx->tray = &tray;
-    ctx->menus = &menus;
-    ctx->probe = &probe;
-    ctx->minuteMs = 3600000; // tests drive the timer by hand
-    ctx->browserFactory = [](QWidget *parent) -> BrowserControl * { return new FakeBrowser(parent); };
-    ctx->dataFolder = dataDir.path();
-    ctx->soundFolders = {dataDir.path()};
+    ctx.messages = &messages;
+    ctx.dialogs = &dialogs;
+    ctx.process = &process;
+    ctx.sound = &sound;
+    ctx.shell = &shell;
+    ctx.screen = &screen;
+    ctx.tray = &tray;
+    ctx.menus = &menus;
+    ctx.probe = &probe;
+    ctx.minuteMs = 3600000; // tests drive the timer by hand
+    ctx.browserFactory = [](QWidget *parent) -> BrowserControl * { return new FakeBrowser(parent); };
+    ctx.dataFolder = folder;
+    ctx.soundFolders = {folder};
+}
+
+FakeDesktop::FakeDesktop() : ctx(std::make_unique<AppContext>())
+{
+    attach(*ctx, dataDir.path());
 }
 
 QString FakeDesktop::dataFile(const QString &name) const

@@ -97,7 +97,8 @@ public:
 };
 
 // A whole fake desktop with a fresh context whose data folder is a temporary folder.
-struct FakeDesktop
+// Every fake service, ready to be put into a context whose data folder is `folder`.
+struct FakeServiceSet
 {
     FakeMessages messages;
     FakeDialogs dialogs;
@@ -108,6 +109,12 @@ struct FakeDesktop
     FakeTray tray;
     FakeMenus menus;
     FakeProbe probe;
+
+    void attach(AppContext &ctx, const QString &folder);
+};
+
+struct FakeDesktop : FakeServiceSet
+{
     QTemporaryDir dataDir;
     std::unique_ptr<AppContext> ctx;
 

@@ -115,37 +115,12 @@ void fill(frmURLs &f, const Set &set)
     (set.cascade ? f.optCascade : f.optTile)->setChecked(true);
 }
 
-// The fakes of FakeDesktop around a folder of the caller's choosing: a killed driver
-// must leave nothing behind outside it.
-struct Desktop
+// The fakes around a folder of the caller's choosing: a killed driver must leave
+// nothing behind outside it.
+struct Desktop : FakeServiceSet
 {
-    FakeMessages messages;
-    FakeDialogs dialogs;
-    FakeProcess process;
-    FakeSound sound;
-    FakeShell shell;
-    FakeScreen screen;
-    FakeTray tray;
-    FakeMenus menus;
-    FakeProbe probe;
     AppContext ctx;
-
-    explicit Desktop(const QString &folder)
-    {
-        ctx.messages = &messages;
-        ctx.dialogs = &dialogs;
-        ctx.process = &process;
-        ctx.sound = &sound;
-        ctx.shell = &shell;
-        ctx.screen = &screen;
-        ctx.tray = &tray;
-        ctx.menus = &menus;
-        ctx.probe = &probe;
-        ctx.minuteMs = 3600000; // no refresh tick during the run
-        ctx.browserFactory = [](QWidget *parent) -> BrowserControl * { return new FakeBrowser(parent); };
-        ctx.dataFolder = folder;
-        ctx.soundFolders = {folder};
-    }
+    explicit Desktop(const QString &folder) { attach(ctx, folder); }
 };
 
 void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
