@@ -24,6 +24,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <optional>
@@ -91,8 +92,10 @@ void MDIForm1::createBars()
         StatusBarTabs->setBevel(i, 2);
     StatusBarTabs->setToolTip(10, QStringLiteral("Close Window"));
     StatusBarTabs->setCellNames(10, QStringLiteral("Close Window"));
-    StatusBarTabs->setCellNames(1, QStringLiteral("Tabs"));
+    // The spacer at the left edge is never a tab: no focus, no clicks, a plain name.
+    StatusBarTabs->setCellNames(1, QStringLiteral("Left edge"));
     StatusBarTabs->cell(1)->setFocusPolicy(Qt::NoFocus);
+    StatusBarTabs->cell(1)->setEnabled(false);
     for (int i = 2; i <= 9; ++i)
         StatusBarTabs->setCellNames(i, QString(), QStringLiteral("Empty tab %1").arg(i - 1));
     StatusBarTabs->hide();
@@ -462,28 +465,7 @@ void MDIForm1::Form_Load()
         }
     });
     t([&] { file.reset(); });
-    t([&] {
-        if (s.CascadeLayout == -1) {
-            mnuNavigationBar->setVisible(false);
-            m_mdi->cascadeSubWindows();
-        } else if (s.TileLayout == -1) {
-            mnuNavigationBar->setVisible(false);
-            tileHorizontally();
-        } else {
-            sep1b->setVisible(true);
-            mnuCascade->setVisible(false);
-            mnuTile->setVisible(false);
-            for (int panel = 2; panel <= 9; ++panel) {
-                if (StatusBarTabs->text(panel).isEmpty())
-                    continue;
-                StatusBarTabs->setBevel(panel, 1);
-                if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(panel - 1))))
-                    showChild(w);
-                break;
-            }
-            StatusBarTabs->setVisible(true);
-        }
-    });
+    t([&] { arrangeWindows(); });
     t([&] { LockFrameDrawing(1); });
     t([&] { m_ctx.setScreenBusy(false); });
     t([&] { delete splash; });
@@ -491,6 +473,55 @@ void MDIForm1::Form_Load()
         if (m_ctx.windows.count() == 2)
             m_ctx.dialogs->exec(new frmURLs(m_ctx, this));
     });
+}
+
+void MDIForm1::arrangeWindows()
+{
+    const auto &s = m_ctx.state;
+    if (s.CascadeLayout == -1) {
+        mnuNavigationBar->setVisible(false);
+        cascade();
+    } else if (s.TileLayout == -1) {
+        mnuNavigationBar->setVisible(false);
+        tileHorizontally();
+    } else {
+        sep1b->setVisible(true);
+        mnuCascade->setVisible(false);
+        mnuTile->setVisible(false);
+        for (int panel = 2; panel <= 9; ++panel) {
+            if (StatusBarTabs->text(panel).isEmpty())
+                continue;
+            StatusBarTabs->setBevel(panel, 1);
+            if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(panel - 1))))
+                showChild(w);
+            break;
+        }
+        StatusBarTabs->setVisible(true);
+    }
+}
+
+void MDIForm1::cascade()
+{
+    QList<QMdiSubWindow *> visible;
+    for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder))
+        if (w->isVisible() && !w->isMinimized())
+            visible.append(w);
+    if (visible.isEmpty())
+        return;
+    // The frame's own cascade shrinks windows to their smallest size; pages need room.
+    const QRect area = m_mdi->viewport()->rect();
+    const int n = int(visible.size());
+    const int step = std::max(20, visible.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, visible.first()) + 6);
+    const int width = std::max(area.width() / 2, area.width() - (n - 1) * step);
+    const int height = std::max(area.height() / 2, area.height() - (n - 1) * step);
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *w = visible[i];
+        if (w->isMaximized())
+            w->showNormal();
+        w->setGeometry(i * step, i * step, width, height);
+        w->raise();
+    }
+    m_mdi->setActiveSubWindow(visible.last());
 }
 
 void MDIForm1::tileHorizontally()
@@ -675,7 +706,7 @@ void MDIForm1::mnuFullScreen_Click()
 void MDIForm1::mnuCascade_Click()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
-    t([&] { m_mdi->cascadeSubWindows(); });
+    t([&] { cascade(); });
 }
 
 void MDIForm1::mnuTile_Click()
@@ -839,6 +870,21 @@ void MDIForm1::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
+}
+
+bool MDIForm1::event(QEvent *event)
+{
+    // The first web page turns the frame into a GPU-drawn window, and X11 then gets a
+    // new native window that has forgotten it was maximized; ask for it again.
+    if (event->type() == QEvent::WinIdChange && isVisible() && isMaximized()) {
+        QTimer::singleShot(0, this, [this] {
+            if (!isVisible() || !isMaximized())
+                return;
+            setWindowState(windowState() & ~Qt::WindowMaximized);
+            setWindowState(windowState() | Qt::WindowMaximized);
+        });
+    }
+    return QMainWindow::event(event);
 }
 
 bool MDIForm1::eventFilter(QObject *watched, QEvent *event)

@@ -64,6 +64,11 @@ public:
     void mnuStatusBar_Click();
     void StatusBarTabs_PanelClick(int panel);
     void tileHorizontally();
+    // Overlapping windows, each offset by a title bar from the one before, the last on top.
+    void cascade();
+    // The arrangement the layout settings ask for: cascade, tile, or tabs with the
+    // lowest labelled tab shown.
+    void arrangeWindows();
 
     PanelBar *StatusBarTabs = nullptr;
     PanelBar *StatusBar1 = nullptr;
@@ -89,6 +94,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -413,7 +413,16 @@ void frmURLs::cmdOK_Click()
         if (!WriteSettings(s, m_ctx.settingsPath()))
             m_ctx.error(QStringLiteral("Unable to update .ini file. Refresh Options changed for this session only."));
     });
-    t([&] { applyLayout(); });
+    t([&] {
+        if (s.FirstRun == -1) {
+            // Start-up arranged nothing (there was no Top 8 yet): arrange now, and from
+            // here on the dialog shows the file that was just written.
+            frame().arrangeWindows();
+            s.FirstRun = 0;
+        } else {
+            applyLayout();
+        }
+    });
     t([&] { PlayWav(m_ctx, QStringLiteral("closeurl.wav")); });
     t([&] { accept(); });
     t([&] { delete splash; });
@@ -473,7 +482,7 @@ void frmURLs::applyLayout()
         else if (s.TileLayout == -1)
             frame().tileHorizontally();
         else if (s.CascadeLayout == -1)
-            frame().mdiArea()->cascadeSubWindows();
+            frame().cascade();
     } else if (s.TabbedActive == -1) {
         if (s.TileLayout == -1)
             restartNeeded(QStringLiteral("You will need to close and re-open Velloran to apply the tile interface."));

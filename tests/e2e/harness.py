@@ -163,9 +163,6 @@ _OPENBOX_RC = """<?xml version="1.0" encoding="UTF-8"?>
     <keybind key="A-F4"><action name="Close"/></keybind>
   </keyboard>
   <mouse>
-    <context name="Frame">
-      <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
-    </context>
     <context name="Client">
       <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
     </context>

@@ -8,6 +8,10 @@
 #include "browser/frmHTMLBrowserTab.h"
 #include "mainwindow/MDIForm1.h"
 #include "mainwindow/Tips.h"
+#include "settings/frmURLs.h"
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include "platform/PanelBar.h"
 #include "platform/ToolBar.h"
 #include <QMdiArea>
@@ -71,6 +75,7 @@ class StartupTest : public QObject
 private slots:
     void missingDataFileAsksForTheTop8();
     void fileCutInsideARecordClosesOpenedWindows();
+    void firstRunSetUpArrangesAtOnce();
     void slotsTwoAndFive();
     void allAutoloadOffOpensSetUp();
     void outOfRangeSlotIsFatal();
@@ -119,6 +124,39 @@ void StartupTest::fileCutInsideARecordClosesOpenedWindows()
     // Their closing put both slots back on the File menu.
     QVERIFY(p.main()->mnuURLs[0]->isVisible());
     QCOMPARE(p.state().SlotClosed(1), int16_t(-1));
+}
+
+void StartupTest::firstRunSetUpArrangesAtOnce()
+{
+    Program p;
+    int runs = 0;
+    QStringList rowsSeenSecondTime;
+    p.d.dialogs.script = [&](QDialog *dialog) {
+        auto *setUp = qobject_cast<frmURLs *>(dialog);
+        if (!setUp)
+            return int(QDialog::Rejected);
+        if (++runs == 1) {
+            setUp->txtURL[0]->setText(QStringLiteral("http://one.test/"));
+            setUp->txtURL[1]->setText(QStringLiteral("http://two.test/"));
+            setUp->optTabbed->click();
+            setUp->cmdOK_Click();
+            return int(QDialog::Accepted);
+        }
+        for (int i = 0; i < 2; ++i)
+            rowsSeenSecondTime << setUp->txtURL[i]->text();
+        return int(QDialog::Rejected);
+    };
+    p.start(QByteArray(), QByteArray());
+    // The first Top 8 shows as tabs at once, not only after a restart.
+    QCOMPARE(p.windows().size(), 2);
+    QVERIFY(p.main()->StatusBarTabs->isVisible());
+    QCOMPARE(p.main()->StatusBarTabs->bevel(2), 1);
+    QCOMPARE(p.main()->activeChild()->tag(), QStringLiteral("1"));
+    QVERIFY(!p.main()->mnuTile->isVisible());
+    QCOMPARE(p.state().FirstRun, int16_t(0));
+    // Set Up opened again shows what was saved, so a second OK cannot blank the Top 8.
+    p.main()->mnuSetup->trigger();
+    QCOMPARE(rowsSeenSecondTime, (QStringList{QStringLiteral("http://one.test/"), QStringLiteral("http://two.test/")}));
 }
 
 void StartupTest::slotsTwoAndFive()
@@ -205,6 +243,11 @@ void StartupTest::arrangements()
         const auto w = p.windows();
         QVERIFY(w[1]->geometry().topLeft().x() > w[0]->geometry().topLeft().x());
         QVERIFY(w[1]->geometry().topLeft().y() > w[0]->geometry().topLeft().y());
+        // Each window keeps room for its page: at least half the frame either way.
+        const QSize area = p.main()->mdiArea()->viewport()->size();
+        for (BrowserWindowBase *win : w)
+            QVERIFY(win->width() >= area.width() / 2 && win->height() >= area.height() / 2);
+        QCOMPARE(p.main()->activeChild(), w.last());
         QVERIFY(p.main()->mnuCascade->isVisible());
     }
     {
