@@ -21,10 +21,6 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as h  # noqa: E402
 
-# openbox's "Frame" context spans the whole window, client area included, and a
-# plain left-press bound there is never passed on: every click would stop at the
-# window manager. Clicking still focuses and raises through the Client binding.
-h._OPENBOX_RC = re.sub(r'\s*<context name="Frame">.*?</context>', "", h._OPENBOX_RC, flags=re.S)
 
 TITLE = "Velloran"
 SETUP_TITLE = "Velloran - Set Up"
