@@ -5,6 +5,7 @@ the Favorites folder opens in the page in front; the full-screen window's Close
 button at the top-right corner ends the program."""
 
 import os
+import time
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -60,6 +61,15 @@ def main(args):
 
         full, _ = enter_full_screen("on the main window")
         sc.shot("full-screen")
+        # The picker on the top bar, right of the buttons: the next line is the next slot.
+        before = sc.counts(NAMES)
+        h.click(350, 14, env)
+        time.sleep(0.3)
+        sc.key(None, "Down")
+        sc.wait_beacons(NAMES[1], before[NAMES[1]] + 1, 30, "after picking the second page in full screen")
+        sc.expect(h.find_windows(f"Velloran - {ALIASES[1]}", env, 10),
+                  "the full-screen window does not show the picked page's name")
+        sc.shot("full-screen-picked")
         sc.key(full, "F11")
         if not h.wait_for(lambda: not h.find_windows(FULL_TITLE, env), 10, 0.2):
             sc.fail("F11 in the full-screen window did not close it")
