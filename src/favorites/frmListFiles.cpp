@@ -5,6 +5,7 @@
 #include "platform/ErrorTrap.h"
 #include <QComboBox>
 #include <QDir>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -114,9 +115,17 @@ void frmListFiles::Form_Load()
     const double ty = m_ctx.screen ? m_ctx.screen->twipsPerPixelY() : 15.0;
     resize(260, 420);
     if (tx > 0 && ty > 0)
-        move(qRound(m_ctx.state.FavoritesLeft / tx), qRound(m_ctx.state.FavoritesTop / ty));
+        placeFromMainWindow();
     showFavoritesFolder();
     Form_Resize();
+}
+
+void frmListFiles::placeFromMainWindow()
+{
+    const double tx = m_ctx.screen ? m_ctx.screen->twipsPerPixelX() : 15.0;
+    const double ty = m_ctx.screen ? m_ctx.screen->twipsPerPixelY() : 15.0;
+    if (tx > 0 && ty > 0)
+        move(qRound(m_ctx.state.FavoritesLeft / tx), qRound(m_ctx.state.FavoritesTop / ty));
 }
 
 void frmListFiles::showFavoritesFolder()
@@ -134,11 +143,20 @@ void frmListFiles::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
-// The frame's own height is known only once the window is on screen.
+// The frame's own size is known only once the window manager has framed the window,
+// a moment after it is shown; the first showing places it again then, so the title
+// bar lands where the main window's corner says and the height counts the frame.
 void frmListFiles::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     Form_Resize();
+    if (m_placedAfterFraming)
+        return;
+    m_placedAfterFraming = true;
+    QTimer::singleShot(250, this, [this] {
+        placeFromMainWindow();
+        Form_Resize();
+    });
 }
 
 void frmListFiles::Form_Resize()

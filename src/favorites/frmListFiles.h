@@ -33,6 +33,7 @@ private:
     void Form_Load();
     void Form_Resize();
     void showFavoritesFolder();
+    void placeFromMainWindow();
     void fillDrives();
     void Drive1_Change(int index);
     void Dir1_Activated(QListWidgetItem *item);
@@ -46,6 +47,7 @@ private:
     QListWidget *File1 = nullptr;
     QString m_dirPath;
     bool m_resizing = false;
+    bool m_placedAfterFraming = false;
 };
 
 // Opens the Favorites window, or brings an open one forward without reloading it.

@@ -67,7 +67,8 @@ frmHelp::frmHelp(AppContext &ctx, QWidget *parent)
         m_text->setTextFormat(Qt::PlainText);
         m_text->setWordWrap(true);
         m_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        m_text->setText(QStringList(std::begin(kParagraphs), std::end(kParagraphs)).join(QLatin1Char('\n')));
+        // A blank line between the paragraphs reads easier.
+        m_text->setText(QStringList(std::begin(kParagraphs), std::end(kParagraphs)).join(QStringLiteral("\n\n")));
         m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         m_text->setMinimumWidth(380);
 
