@@ -500,12 +500,19 @@ void MDIForm1::arrangeWindows()
     }
 }
 
-void MDIForm1::cascade()
+// The child windows an arrangement moves: shown and not minimized, in creation order.
+QList<QMdiSubWindow *> MDIForm1::arrangeableChildren() const
 {
-    QList<QMdiSubWindow *> visible;
+    QList<QMdiSubWindow *> out;
     for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder))
         if (w->isVisible() && !w->isMinimized())
-            visible.append(w);
+            out.append(w);
+    return out;
+}
+
+void MDIForm1::cascade()
+{
+    const QList<QMdiSubWindow *> visible = arrangeableChildren();
     if (visible.isEmpty())
         return;
     // The frame's own cascade shrinks windows to their smallest size; pages need room.
@@ -527,10 +534,7 @@ void MDIForm1::cascade()
 void MDIForm1::tileHorizontally()
 {
     // One above another, each the frame's full width.
-    QList<QMdiSubWindow *> visible;
-    for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder))
-        if (w->isVisible() && !w->isMinimized())
-            visible.append(w);
+    const QList<QMdiSubWindow *> visible = arrangeableChildren();
     if (visible.isEmpty())
         return;
     const QRect area = m_mdi->viewport()->rect();

@@ -106,6 +106,7 @@ private:
     void runOnActivePage(const std::function<void(BrowserWindowBase *)> &step, bool fullScreenPolicy = false);
     void showFindBar();
     void updateWindowList();
+    QList<QMdiSubWindow *> arrangeableChildren() const;
 
     AppContext &m_ctx;
     QMdiArea *m_mdi = nullptr;

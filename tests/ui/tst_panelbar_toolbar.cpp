@@ -8,21 +8,12 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "TestHelpers.h"
 #include <functional>
 
 static void initIcons() { Q_INIT_RESOURCE(velloran); }
 
 namespace {
-// The error number thrown by f, or 0 when nothing was thrown.
-int errorNumber(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const RuntimeError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 QString accessibleName(QWidget *w)
 {

@@ -11,20 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestHelpers.h"
 #include <functional>
 #include <unistd.h>
 
 namespace {
-// The error number thrown by f, or 0 when nothing was thrown.
-int errorNumber(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const RuntimeError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {

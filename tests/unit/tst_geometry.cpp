@@ -7,20 +7,11 @@
 #include <QTest>
 #include <QWidget>
 
+#include "TestHelpers.h"
 #include <functional>
 #include <memory>
 
 namespace {
-// The error number thrown by f, or 0 when nothing was thrown.
-int errorNumber(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const RuntimeError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 const QRect kWorkArea(0, 28, 1024, 740); // a 1024 x 768 screen less a 28-pixel top panel
 
