@@ -16,6 +16,9 @@ public:
     virtual void GoBack() = 0;
     virtual void GoForward() = 0;
     virtual void Refresh() = 0;
+    // A reload nobody is waiting at the page for (timed, on activation, after a crash):
+    // it must never stop at the page's leave-this-page question.
+    virtual void AutoRefresh() { Refresh(); }
     virtual void Stop() = 0;
     virtual QString LocationURL() const = 0;
     virtual QString LocationName() const = 0;

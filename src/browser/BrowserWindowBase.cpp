@@ -227,7 +227,7 @@ void BrowserWindowBase::refreshSafely()
             if (!self || self->m_unloaded)
                 return;
             self->m_reloadPending = false;
-            self->WebBrowser1->Refresh();
+            self->WebBrowser1->AutoRefresh();
         };
         const bool remote = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
         if (!remote || !self->m_ctx.probe) {
@@ -276,7 +276,7 @@ void BrowserWindowBase::onRendererCrashed()
     QPointer<BrowserWindowBase> self(this);
     QTimer::singleShot(1500, this, [self] {
         if (self && !self->m_unloaded)
-            self->WebBrowser1->Refresh();
+            self->WebBrowser1->AutoRefresh();
     });
 }
 
