@@ -3,6 +3,7 @@
 #include "browser/BrowserControl.h"
 #include "browser/Geometry.h"
 #include "browser/PageButtons.h"
+#include "browser/PageKeeper.h"
 #include "mainwindow/MDIForm1.h"
 #include "mainwindow/Tips.h"
 #include "platform/AppContext.h"
@@ -72,15 +73,8 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QSt
     connect(WebBrowser1, &BrowserControl::DownloadComplete, this, &BrowserWindowBase::WebBrowser1_DownloadComplete);
     connect(WebBrowser1, &BrowserControl::NavigateComplete2, this, &BrowserWindowBase::WebBrowser1_NavigateComplete2);
     connect(WebBrowser1, &BrowserControl::GotFocus, this, &BrowserWindowBase::WebBrowser1_GotFocus);
-    connect(WebBrowser1, &BrowserControl::RendererCrashed, this, &BrowserWindowBase::onRendererCrashed);
-
-    m_crashNotice = new QLabel(m_body);
-    m_crashNotice->setObjectName(QStringLiteral("crashNotice"));
-    m_crashNotice->setAlignment(Qt::AlignCenter);
-    m_crashNotice->setWordWrap(true);
-    m_crashNotice->setAutoFillBackground(true);
-    m_crashNotice->setStyleSheet(QStringLiteral("QLabel { background: #fff8e1; color: #5d4037; font-size: 14pt; padding: 24px; }"));
-    m_crashNotice->hide();
+    m_keeper = new PageKeeper(ctx, WebBrowser1, m_body, [this] { return caption(); });
+    connect(m_keeper, &PageKeeper::noteChanged, this, &BrowserWindowBase::statusNote);
 
     ctx.windows.join(this);
 }
@@ -122,7 +116,7 @@ void BrowserWindowBase::layoutPage(bool recomputeWidth, bool move, bool setToolb
     if (move)
         WebBrowser1->move(0, top);
     WebBrowser1->resize(int(BrowserWidth), std::max(0, innerHeight() - top));
-    m_crashNotice->setGeometry(WebBrowser1->geometry());
+    m_keeper->placeNotice();
 }
 
 void BrowserWindowBase::Form_Load()
@@ -157,7 +151,7 @@ void BrowserWindowBase::commonActivate()
             refreshSafely();
     });
     t([&] {
-        m_frame.StatusBar1->setText(1, txtCurrentURL->text() + QLatin1Char(' '));
+        m_frame.StatusBar1->setText(1, pageStatus(txtCurrentURL->text() + QLatin1Char(' ')));
         m_frame.StatusBar1->refresh();
     });
     t([&] { m_frame.StatusBar1->setText(2, alternateTip(m_frame.StatusBar1->text(2))); });
@@ -174,8 +168,10 @@ void BrowserWindowBase::tabHighlighting()
 void BrowserWindowBase::currentWindowPick()
 {
     auto &s = m_ctx.state;
+    // A slot only listed on the URL menu has no window: it cannot be the current page.
     for (int i = 1; i <= 8; ++i) {
-        if (s.SlotClosed(i) == 0) {
+        auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(i)));
+        if (s.SlotClosed(i) == 0 && w && !w->m_unloaded) {
             s.CurrentURL = s.SlotURLs(i);
             s.CurrentCaption = s.SlotCaptions(i);
             s.CurrentSlot = int16_t(i);
@@ -191,9 +187,19 @@ void BrowserWindowBase::unloadCommonSteps()
     m_ctx.state.SlotClosed(s) = -1;
 }
 
+int BrowserWindowBase::loadedCount(const AppContext &ctx)
+{
+    int n = 0;
+    for (QWidget *w : ctx.windows.windows())
+        n += qobject_cast<BrowserWindowBase *>(w) != nullptr;
+    return n;
+}
+
 bool BrowserWindowBase::isLastBrowserWindow() const
 {
-    return m_ctx.windows.count() - 1 == 2;
+    // Favorites, Keyboard Shortcuts or full screen being open must not keep the page
+    // menus alive once the last page has gone.
+    return loadedCount(m_ctx) == 1;
 }
 
 void BrowserWindowBase::hideBrowserMenus()
@@ -207,77 +213,22 @@ void BrowserWindowBase::hideBrowserMenus()
 
 void BrowserWindowBase::statusNote(const QString &text)
 {
+    // A note about a page in the background would be overwritten at once by the
+    // page in front; it is shown when its own page comes to the front instead.
+    if (m_frame.activeChild() != this)
+        return;
     m_frame.StatusBar1->setText(1, text);
     m_frame.StatusBar1->refresh();
 }
 
-void BrowserWindowBase::refreshSafely()
-{
-    QPointer<BrowserWindowBase> self(this);
-    WebBrowser1->queryUserEdits([self](bool editing) {
-        if (!self || self->m_unloaded || self->m_ctx.ended)
-            return;
-        if (editing) {
-            self->m_reloadPending = true;
-            self->statusNote(QStringLiteral(" Not reloaded: \"%1\" holds changes you have not sent.").arg(self->caption()));
-            return;
-        }
-        const QUrl url(self->WebBrowser1->LocationURL());
-        auto reload = [self] {
-            if (!self || self->m_unloaded)
-                return;
-            self->m_reloadPending = false;
-            self->WebBrowser1->AutoRefresh();
-        };
-        const bool remote = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
-        if (!remote || !self->m_ctx.probe) {
-            reload();
-            return;
-        }
-        self->m_ctx.probe->probe(url, [self, reload](bool answers) {
-            if (!self || self->m_unloaded)
-                return;
-            if (answers) {
-                reload();
-                return;
-            }
-            self->m_reloadPending = true;
-            self->statusNote(QStringLiteral(" Not refreshed: %1 is not answering; the page shown is kept.")
-                                 .arg(QUrl(self->WebBrowser1->LocationURL()).host()));
-        });
-    });
-}
+void BrowserWindowBase::refreshSafely() { m_keeper->refreshSafely(); }
+bool BrowserWindowBase::reloadPending() const { return m_keeper->reloadPending(); }
+int BrowserWindowBase::recentCrashes() const { return m_keeper->recentCrashes(); }
+QLabel *BrowserWindowBase::crashNotice() const { return m_keeper->crashNotice(); }
 
-int BrowserWindowBase::recentCrashes() const
+QString BrowserWindowBase::pageStatus(const QString &text) const
 {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    return int(std::count_if(m_crashTimes.begin(), m_crashTimes.end(), [now](qint64 t) { return now - t < 60000; }));
-}
-
-// A page whose renderer died heals itself: a notice, then a reload a moment later;
-// a page that keeps dying is left for the user after the third time in a minute.
-void BrowserWindowBase::onRendererCrashed()
-{
-    if (m_unloaded || m_ctx.ended)
-        return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    m_crashTimes.removeIf([now](qint64 t) { return now - t >= 60000; });
-    m_crashNotice->setGeometry(WebBrowser1->geometry());
-    m_crashNotice->show();
-    m_crashNotice->raise();
-    if (m_crashTimes.size() >= 3) {
-        m_crashNotice->setText(QStringLiteral("This page keeps stopping.\nPress Refresh to try again."));
-        statusNote(QStringLiteral(" \"%1\" stopped working again; press Refresh to reload it.").arg(caption()));
-        return;
-    }
-    m_crashTimes.append(now);
-    m_crashNotice->setText(QStringLiteral("This page stopped working.\nVelloran is reloading it..."));
-    statusNote(QStringLiteral(" \"%1\" stopped working; reloading it.").arg(caption()));
-    QPointer<BrowserWindowBase> self(this);
-    QTimer::singleShot(1500, this, [self] {
-        if (self && !self->m_unloaded)
-            self->WebBrowser1->AutoRefresh();
-    });
+    return m_keeper->note().isEmpty() ? text : m_keeper->note();
 }
 
 void BrowserWindowBase::unload()
@@ -289,6 +240,7 @@ void BrowserWindowBase::closeEvent(QCloseEvent *event)
 {
     if (!m_unloaded) {
         m_unloaded = true;
+        m_keeper->stop();
         Form_Unload();
         m_ctx.windows.leave(this);
     }
@@ -308,7 +260,7 @@ void BrowserWindowBase::Toolbar1_ButtonClick(int index)
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     switch (index) {
     case BtnOpenInIE: t([&] { OpenInNewWindow(); }); break;
-    case BtnRefresh: t([&] { m_crashTimes.clear(); RefreshPage(); }); break;
+    case BtnRefresh: t([&] { m_keeper->userRefreshed(); RefreshPage(); }); break;
     case BtnBack: NavigateBack(); break;
     case BtnForward: t([&] { NavigateForward(); }); break;
     case BtnStop: t([&] { StopLoading(); }); break;
@@ -401,13 +353,13 @@ void BrowserWindowBase::WebBrowser1_DownloadComplete()
 {
     Trap t(m_ctx, ErrorPolicy::navigation());
     t([&] { unsetCursor(); });
-    t([&] { m_crashNotice->hide(); });
+    t([&] { m_keeper->pageLoaded(); });
     t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
     t([&] { layoutPage(false, false, false); });
     t([&] { txtCurrentURL->setText(WebBrowser1->LocationName()); });
     t([&] {
         if (m_frame.activeChild() == this) {
-            m_frame.StatusBar1->setText(1, WebBrowser1->LocationName() + QLatin1Char(' '));
+            m_frame.StatusBar1->setText(1, pageStatus(WebBrowser1->LocationName() + QLatin1Char(' ')));
             m_frame.StatusBar1->refresh();
         }
     });

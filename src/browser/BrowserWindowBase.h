@@ -8,6 +8,7 @@ class VToolBar;
 class QLineEdit;
 class QLabel;
 class MDIForm1;
+class PageKeeper;
 
 // One slot's page inside the main frame: a toolbar over the browser control. The tab
 // window and the cascade/tile window share everything here; each subclass holds only
@@ -23,6 +24,8 @@ public:
                   BtnPrint = 10, BtnFullScreen = 13, BtnSendToTray = 16, BtnFavorites = 18, BtnHistory = 19 };
 
     virtual bool isTabWindow() const = 0;
+    // How many browser windows are loaded (a closing one counts until it has unloaded).
+    static int loadedCount(const AppContext &ctx);
 
     void Form_Load();
     virtual void Form_Activate() = 0;
@@ -52,10 +55,10 @@ public:
     // Reloads the page unless that would lose the user's typing or swap the page for
     // an error page (the site does not answer); then it stays marked for the next try.
     void refreshSafely();
-    bool reloadPending() const { return m_reloadPending; }
+    bool reloadPending() const;
     // How many times the page healed itself after its renderer died, in the last minute.
     int recentCrashes() const;
-    QLabel *crashNotice() const { return m_crashNotice; }
+    QLabel *crashNotice() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -64,7 +67,7 @@ protected:
     virtual void Form_Unload() = 0;
     void commonActivate();                     // reload on activate, status texts, tips
     void unloadCommonSteps();                  // slot back to the URL menu, SlotClosed
-    bool isLastBrowserWindow() const;          // only host, main and this one are loaded
+    bool isLastBrowserWindow() const;          // no other browser window is loaded
     void hideBrowserMenus();
     void currentWindowPick();
     void tabHighlighting();
@@ -74,13 +77,13 @@ protected:
     virtual ErrorPolicy showFullScreenPolicy() const = 0;
 
     void statusNote(const QString &text);
-    void onRendererCrashed();
+    // The page's own status text: the note on a skipped reload while there is one,
+    // else the given text.
+    QString pageStatus(const QString &text) const;
 
     AppContext &m_ctx;
     MDIForm1 &m_frame;
-    bool m_reloadPending = false;
-    QList<qint64> m_crashTimes;
-    QLabel *m_crashNotice = nullptr;
+    PageKeeper *m_keeper = nullptr;
     QWidget *m_body = nullptr;
     bool m_unloaded = false;
 

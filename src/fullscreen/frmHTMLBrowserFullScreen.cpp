@@ -4,6 +4,7 @@
 #include "browser/BrowserWindowBase.h"
 #include "browser/Geometry.h"
 #include "browser/PageButtons.h"
+#include "browser/PageKeeper.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
@@ -13,6 +14,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QShortcut>
@@ -88,6 +90,12 @@ frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
     cmbTop8->setInsertPolicy(QComboBox::NoInsert);
     cmbTop8->setMinimumWidth(300);
     Toolbar1->addWidget(cmbTop8);
+    // Why the last automatic reload of this page was skipped; there is no status bar here.
+    lblNote = new QLabel(Toolbar1);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblNote->setAccessibleName(QStringLiteral("Page note"));
+    lblNote->setContentsMargins(8, 0, 8, 0);
+    Toolbar1->addWidget(lblNote);
     Toolbar2 = new VToolBar(cornerButtons(), this);
     Toolbar2->setObjectName(QStringLiteral("Toolbar2"));
     Toolbar2->setAccessibleName(QStringLiteral("Window toolbar"));
@@ -96,6 +104,8 @@ frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
     // Holds the title of the page last loaded; never shown.
     txtCurrentURL = new QLineEdit(this);
     txtCurrentURL->hide();
+    m_keeper = new PageKeeper(ctx, WebBrowser1, this, [this] { return HomeCaption; });
+    connect(m_keeper, &PageKeeper::noteChanged, this, &frmHTMLBrowserFullScreen::showNote);
 
     // A window-wide shortcut sees F11 even while the page holds the keyboard focus.
     auto *f11 = new QShortcut(this);
@@ -141,10 +151,7 @@ void frmHTMLBrowserFullScreen::FillTop8List()
 {
     Trap t(m_ctx, ErrorPolicy::navigation());
     auto &s = m_ctx.state;
-    // Every loaded window counts, this one and the hidden ones included; only the
-    // slots up to that count are looked at.
-    const int n = std::min(m_ctx.windows.count() - 2, 8);
-    for (int i = 1; i <= n; ++i) {
+    for (int i = 1; i <= 8; ++i) {
         t([&] {
             if (s.SlotClosed(i) == 0 && !s.SlotCaptions(i).isEmpty())
                 cmbTop8->addItem(QString::number(i) + QStringLiteral(". ") + s.SlotCaptions(i));
@@ -161,6 +168,15 @@ void frmHTMLBrowserFullScreen::LayoutFullScreen()
     Toolbar2->raise();
     WebBrowser1->move(0, Toolbar1->height());
     WebBrowser1->resize(int(ClientWidth), std::max(0, height() - Toolbar1->height()));
+    m_keeper->placeNotice();
+}
+
+void frmHTMLBrowserFullScreen::refreshSafely() { m_keeper->refreshSafely(); }
+bool frmHTMLBrowserFullScreen::reloadPending() const { return m_keeper->reloadPending(); }
+
+void frmHTMLBrowserFullScreen::showNote(const QString &text)
+{
+    lblNote->setText(text.trimmed());
 }
 
 void frmHTMLBrowserFullScreen::Form_Activate()
@@ -176,7 +192,7 @@ void frmHTMLBrowserFullScreen::Form_Activate()
     });
     t([&] {
         if (s.RefreshOnActive != 0)
-            WebBrowser1->Refresh();
+            refreshSafely();
     });
     t([&] { WebBrowser1->focusPage(); });
 }
@@ -222,7 +238,7 @@ void frmHTMLBrowserFullScreen::Toolbar1_ButtonClick(int index)
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     switch (index) {
     case BtnRestore: t([&] { ReturnToMainWindow(); }); break;
-    case BtnRefresh: t([&] { WebBrowser1->Refresh(); }); break;
+    case BtnRefresh: t([&] { m_keeper->userRefreshed(); WebBrowser1->Refresh(); }); break;
     case BtnBack: {
         Trap back(m_ctx, ErrorPolicy::navigation());
         back([&] { WebBrowser1->GoBack(); });
@@ -275,12 +291,10 @@ void frmHTMLBrowserFullScreen::ReturnToMainWindow()
     t([&] { close(); });
     t([&] { frame(m_ctx).show(); });
     t([&] {
-        // By position in the loaded-window list (this window has left it), not by slot.
-        QWidget *w = m_ctx.windows.at(m_ctx.state.CurrentSlot + 1);
-        if (auto *b = qobject_cast<BrowserWindowBase *>(w))
+        // By slot: list positions shift whenever slots were opened out of order or closed.
+        auto *b = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(m_ctx.state.CurrentSlot)));
+        if (b)
             frame(m_ctx).showChild(b);
-        else
-            w->show();
     });
     t([&] { frame(m_ctx).LockFrameDrawing(1); });
 }
@@ -334,6 +348,7 @@ void frmHTMLBrowserFullScreen::closeEvent(QCloseEvent *event)
     if (m_unloaded)
         return;
     m_unloaded = true;
+    m_keeper->stop();
     // Leave at once so counts and positions are right before the deferred delete.
     m_ctx.windows.leave(this);
     if (m_ctx.fullScreen == this)
@@ -368,6 +383,8 @@ void frmHTMLBrowserFullScreen::WebBrowser1_DownloadComplete()
 {
     Trap t(m_ctx, ErrorPolicy::navigation());
     t([&] { unsetCursor(); });
+    t([&] { m_keeper->pageLoaded(); });
+    t([&] { showNote(m_keeper->note()); });
     t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
     t([&] { WebBrowser1->resize(int(ClientWidth), std::max(0, height() - Toolbar1->height())); });
     t([&] { txtCurrentURL->setText(WebBrowser1->LocationName()); });

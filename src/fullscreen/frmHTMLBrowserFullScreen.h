@@ -6,7 +6,9 @@ class AppContext;
 class BrowserControl;
 class VToolBar;
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class PageKeeper;
 
 // One Top 8 page over the whole screen, outside the main window: the navigation bar
 // with a picker of the open slots along the top, Minimize/Restore/Close at the
@@ -33,12 +35,17 @@ public:
     void ReturnToMainWindow();
     void MinimizeFullSCRForm();
     void ExitProgram();
+    // The timer's and activation's reload: the same guards as the pages in the main window.
+    void refreshSafely();
+    bool reloadPending() const;
+    PageKeeper *keeper() const { return m_keeper; }
 
     BrowserControl *WebBrowser1 = nullptr;
     VToolBar *Toolbar1 = nullptr;
     VToolBar *Toolbar2 = nullptr;
     QComboBox *cmbTop8 = nullptr;
     QLineEdit *txtCurrentURL = nullptr;
+    QLabel *lblNote = nullptr;
     QString HomeURL;
     QString HomeCaption;
     long ClientWidth = 0;
@@ -63,7 +70,10 @@ private:
     void WebBrowser1_DownloadComplete();
     void WebBrowser1_NavigateComplete2();
 
+    void showNote(const QString &text);
+
     AppContext &m_ctx;
+    PageKeeper *m_keeper = nullptr;
     bool ReturningToMainWindow = false;
     bool m_unloaded = false;
     bool m_activated = false;

@@ -369,6 +369,22 @@ void MDIForm1::showChild(BrowserWindowBase *w)
     m_mdi->setActiveSubWindow(w);
 }
 
+// The next record, or error 62 for any record that cannot be one of the Top 8 (a slot
+// outside 1 to 8, a field that is not a number, a stray line): the file is damaged,
+// not the program.
+static UrlRecord readTop8Record(UrlDataReader &file)
+{
+    UrlRecord r;
+    try {
+        r = file.read();
+    } catch (const RuntimeError &) {
+        throw RuntimeError::pastEndOfFile();
+    }
+    if (r.slot < 1 || r.slot > 8)
+        throw RuntimeError::pastEndOfFile();
+    return r;
+}
+
 void MDIForm1::Form_Load()
 {
     auto &s = m_ctx.state;
@@ -391,9 +407,15 @@ void MDIForm1::Form_Load()
                 if (auto *b = qobject_cast<BrowserWindowBase *>(*it))
                     b->unload();
             delete splash;
+            // What can still be read goes into Set Up; the damaged file is kept aside.
+            QList<UrlRecord> salvaged;
+            if (e.number() == 62) {
+                salvaged = readableRecords(s.DataFilePath);
+                setAsideDamagedFile(s.DataFilePath);
+            }
             m_ctx.error(QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs."));
             s.FirstRun = -1;
-            m_ctx.dialogs->exec(new frmURLs(m_ctx, this));
+            m_ctx.dialogs->exec(new frmURLs(m_ctx, this, salvaged));
         } else {
             delete splash;
             m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
@@ -437,7 +459,7 @@ void MDIForm1::Form_Load()
     t([&] { file.emplace(s.DataFilePath); });
     t([&] {
         while (!file->atEnd()) {
-            const UrlRecord r = file->read();
+            const UrlRecord r = readTop8Record(*file);
             s.RecordSlot = r.slot;
             if (r.url.isEmpty()) {
                 s.SlotClosed(r.slot) = -1;
@@ -570,7 +592,9 @@ void MDIForm1::Timer1_Timer()
     // The counter comes round to 0 instead of overflowing, so a count left above the
     // interval meets it again and timed reloads resume.
     t([&] { MinutesElapsed = MinutesElapsed == 32767 ? 0 : int16_t(MinutesElapsed + 1); });
-    const bool due = MinutesElapsed == s.RefreshMinutes && s.RefreshEvery != 0;
+    // Reaching or passing the interval: lowering it below the minutes already counted
+    // must not wait for the counter to come round again.
+    const bool due = MinutesElapsed >= s.RefreshMinutes && s.RefreshEvery != 0;
     t.setPolicy(ErrorPolicy::ignoreAll());
     const auto all = m_ctx.windows.windows();
     // A page skipped last time (typing in it, or its site down) is tried again each tick.
@@ -578,6 +602,10 @@ void MDIForm1::Timer1_Timer()
         for (auto it = all.rbegin(); it != all.rend(); ++it)
             if (auto *b = qobject_cast<BrowserWindowBase *>(*it); b && b->reloadPending())
                 t([&] { b->refreshSafely(); });
+        t([&] {
+            if (m_ctx.fullScreen && m_ctx.fullScreen->isVisible() && m_ctx.fullScreen->reloadPending())
+                m_ctx.fullScreen->refreshSafely();
+        });
     }
     if (due) {
         for (auto it = all.rbegin(); it != all.rend(); ++it)
@@ -585,7 +613,7 @@ void MDIForm1::Timer1_Timer()
                 t([&] { b->refreshSafely(); });
         t([&] {
             if (m_ctx.fullScreen && m_ctx.fullScreen->isVisible())
-                m_ctx.fullScreen->WebBrowser1->Refresh();
+                m_ctx.fullScreen->refreshSafely();
         });
         MinutesElapsed = 0;
     }
@@ -611,7 +639,7 @@ void MDIForm1::StatusBarTabs_PanelClick(int panel)
         t([&] { mnuCloseWindow_Click(); });
         t([&] { LockFrameDrawing(1); });
         t([&] {
-            if (m_ctx.windows.count() == 2) {
+            if (BrowserWindowBase::loadedCount(m_ctx) == 0) {
                 StatusBarTabs->setText(10, QString());
                 StatusBarTabs->setBevel(10, 0);
             } else {

@@ -30,6 +30,42 @@ UrlRecord UrlDataReader::read()
     return r;
 }
 
+QList<UrlRecord> readableRecords(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = f.read(1024 * 1024);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QList<UrlRecord> out;
+    for (const QByteArray &line : bytes.split('\n')) {
+        if (line.trimmed().isEmpty())
+            continue;
+        try {
+            FieldReader in(line);
+            UrlRecord r;
+            r.slot = in.readInteger(true);
+            r.url = in.readString();
+            r.autoload = in.readInteger();
+            r.alias = in.readString();
+            if (r.slot >= 1 && r.slot <= 8)
+                out.append(r);
+        } catch (const RuntimeError &) {
+            // an unreadable line: the others still count
+        }
+    }
+    return out;
+}
+
+void setAsideDamagedFile(const QString &path)
+{
+    const QString bad = path + QStringLiteral(".bad");
+    QFile::remove(bad);
+    if (!QFile::rename(path, bad))
+        QFile::copy(path, bad);
+}
+
 QString UrlDataWriter::encodeUrl(const QString &url)
 {
     QString out = url;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include "settings/TextFields.h"
 #include <optional>
@@ -29,6 +30,15 @@ public:
 private:
     std::optional<FieldReader> m_in;
 };
+
+// The records of a damaged data file that can still be read, line by line: a byte-order
+// mark, blank lines and unreadable lines (a slot outside 1 to 8, a field that is not a
+// number, a cut record) are passed over. A missing file has none.
+QList<UrlRecord> readableRecords(const QString &path);
+
+// Moves a data file that cannot be read aside, to "<name>.bad" beside it, so that what
+// the user had is kept when a new Top 8 is written; copies it when it cannot be moved.
+void setAsideDamagedFile(const QString &path);
 
 // Writes the eight records. A double quote would end the quoted field early and
 // misread the whole line, so the writer keeps it out of the file: in a URL it is

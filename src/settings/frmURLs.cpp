@@ -72,7 +72,7 @@ bool userMovedFocus(const QEvent *event)
 
 } // namespace
 
-frmURLs::frmURLs(AppContext &ctx, QWidget *parent) : QDialog(parent), m_ctx(ctx)
+frmURLs::frmURLs(AppContext &ctx, QWidget *parent, const QList<UrlRecord> &salvaged) : QDialog(parent), m_ctx(ctx)
 {
     setObjectName(QStringLiteral("frmURLs"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -95,6 +95,9 @@ frmURLs::frmURLs(AppContext &ctx, QWidget *parent) : QDialog(parent), m_ctx(ctx)
     t([&] {
         if (ctx.state.FirstRun == 0)
             readRows();
+        else
+            for (const UrlRecord &r : salvaged)
+                fillRow(r);
     });
     t([&] { LoadSettingsIntoDialog(); });
     t([&] { PlayWav(ctx, QStringLiteral("frmurls.wav")); });
@@ -235,14 +238,19 @@ void frmURLs::readRows()
         const UrlRecord r = file.read();
         if (r.slot < 1 || r.slot > 8)
             throw RuntimeError::subscript();
-        const size_t i = size_t(r.slot - 1);
-        txtURL[i]->setText(r.url);
-        if (r.autoload == -1)
-            chkAutoLoad[i]->setChecked(true);
-        else if (r.autoload == 0)
-            chkAutoLoad[i]->setChecked(false);
-        txtAlias[i]->setText(r.alias);
+        fillRow(r);
     }
+}
+
+void frmURLs::fillRow(const UrlRecord &r)
+{
+    const size_t i = size_t(r.slot - 1);
+    txtURL[i]->setText(r.url);
+    if (r.autoload == -1)
+        chkAutoLoad[i]->setChecked(true);
+    else if (r.autoload == 0)
+        chkAutoLoad[i]->setChecked(false);
+    txtAlias[i]->setText(r.alias);
 }
 
 void frmURLs::LoadSettingsIntoDialog()

@@ -1,4 +1,5 @@
 #pragma once
+#include "settings/UrlDataFile.h"
 #include <QDialog>
 #include <array>
 #include <cstdint>
@@ -18,7 +19,8 @@ class frmURLs : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmURLs(AppContext &ctx, QWidget *parent = nullptr);
+    // `salvaged`: records of a damaged data file to start from instead of the file.
+    explicit frmURLs(AppContext &ctx, QWidget *parent = nullptr, const QList<UrlRecord> &salvaged = {});
     ~frmURLs() override;
 
     void LoadSettingsIntoDialog();
@@ -54,6 +56,7 @@ protected:
 private:
     void buildControls();
     void readRows();
+    void fillRow(const UrlRecord &r);
     MDIForm1 &frame() const;
     void updateRunningSlot(int slot, const QString &url, int16_t autoload, const QString &alias);
     void applyLayout();

@@ -78,7 +78,7 @@ private slots:
     void firstRunSetUpArrangesAtOnce();
     void slotsTwoAndFive();
     void allAutoloadOffOpensSetUp();
-    void outOfRangeSlotIsFatal();
+    void damagedRecordsAreSetAsideAndSalvaged();
     void arrangements();
     void tabLabelsOnSmallScreen();
     void tabClicksAndCloseCell();
@@ -207,13 +207,34 @@ void StartupTest::allAutoloadOffOpensSetUp()
     }
 }
 
-void StartupTest::outOfRangeSlotIsFatal()
+void StartupTest::damagedRecordsAreSetAsideAndSalvaged()
 {
-    Program p;
-    p.start(record(9, QStringLiteral("http://nine/"), -1, QString()));
-    QCOMPARE(p.d.messages.texts(),
-             QStringList{QStringLiteral("Error 9.Subscript out of range. Unable to start. Re-install Velloran")});
-    QCOMPARE(p.d.process.ends, QList<int>{1});
+    const QByteArray good = record(1, QStringLiteral("http://a/"), -1, QStringLiteral("A"))
+                            + record(3, QStringLiteral("http://c/"), 0, QString());
+    const QList<QByteArray> damaged{good + record(9, QStringLiteral("http://nine/"), -1, QString()),
+                                    good + "x,\"http://x/\",-1,\"\"\r\n",
+                                    "\xEF\xBB\xBF" + good,
+                                    record(1, QStringLiteral("http://a/"), -1, QStringLiteral("A")) + "\r\n"
+                                        + record(3, QStringLiteral("http://c/"), 0, QString())};
+    for (const QByteArray &dat : damaged) {
+        Program p;
+        QStringList rows;
+        p.d.dialogs.script = [&](QDialog *dlg) {
+            auto *setUp = qobject_cast<frmURLs *>(dlg);
+            for (int i = 0; i < 8; ++i)
+                rows << setUp->txtURL[i]->text() + (setUp->chkAutoLoad[i]->isChecked() ? "+" : "") + setUp->txtAlias[i]->text();
+            return 0;
+        };
+        p.start(dat);
+        QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs.")});
+        QVERIFY(p.d.process.ends.isEmpty());
+        QCOMPARE(p.state().FirstRun, int16_t(-1));
+        QCOMPARE(rows, (QStringList{"http://a/+A", "+", "http://c/", "+", "+", "+", "+", "+"})); // new rows start ticked
+        QFile kept(p.d.dataFile(QStringLiteral("velloran.dat.bad")));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), dat);
+        QVERIFY(!QFile::exists(p.d.dataFile(QStringLiteral("velloran.dat"))));
+    }
 }
 
 void StartupTest::arrangements()
@@ -437,17 +458,18 @@ void StartupTest::timerTicks()
             p.main()->Timer1_Timer();
         QCOMPARE(reloads(p), 0);
         QCOMPARE(p.main()->MinutesElapsed, int16_t(3));
-        // Switched on after the count passed the interval: no timed reload until it comes round.
+        // Switched on (or lowered) below the minutes already counted: the next tick reloads.
         p.state().RefreshEvery = -1;
         p.state().RefreshMinutes = 2;
         p.main()->Timer1_Timer();
-        QCOMPARE(reloads(p), 0);
+        QCOMPARE(reloads(p), 2);
+        QCOMPARE(p.main()->MinutesElapsed, int16_t(0));
         p.main()->MinutesElapsed = 32767;
         p.main()->Timer1_Timer(); // comes round to 0 instead of overflowing
         QCOMPARE(p.main()->MinutesElapsed, int16_t(0));
         p.main()->Timer1_Timer();
         p.main()->Timer1_Timer();
-        QCOMPARE(reloads(p), 2);
+        QCOMPARE(reloads(p), 4);
         QVERIFY(p.d.messages.shown.isEmpty());
     }
 }
