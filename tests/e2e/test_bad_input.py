@@ -81,7 +81,7 @@ def exit_program(sc, app):
 
 def corrupt_data_file(sc):
     """A data file cut inside its second record: the message, then Set Up; Cancel
-    leaves the program running and the file as it was."""
+    leaves the program running and the damaged file kept aside as it was."""
     home = sc.new_home()
     h.write_dat(home, [(sc.url(f"/{n}"), True, n.capitalize()) for n in NAMES])
     dat = os.path.join(home, "velloran.dat")
@@ -100,7 +100,7 @@ def corrupt_data_file(sc):
     sc.no_message_box(2, "no further message after Cancel")
     sc.expect(app.alive(), "Velloran ended after Set Up was cancelled")
     sc.main_window(timeout=5)
-    sc.expect(read(dat) == cut, "cancelling Set Up changed the data file")
+    sc.expect(read(dat + ".bad") == cut, "the damaged data file was not kept aside unchanged")
     sc.shot("corrupt-data")
     exit_program(sc, app)
 
