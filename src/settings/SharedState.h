@@ -53,6 +53,9 @@ struct SharedState
     int16_t TabTextLength = 0;
     QString DataFilePath;
     int16_t FirstRun = 0;
+    // The last write of the settings file failed: the settings in force live only in
+    // this session, and the file on disk is out of date.
+    bool SettingsUnsaved = false;
 
     SlotTable<int16_t> SlotClosed;
     SlotTable<QString> SlotURLs;

@@ -258,7 +258,8 @@ void frmURLs::LoadSettingsIntoDialog()
     auto &s = m_ctx.state;
     Trap t(m_ctx, ErrorPolicy::longMsg());
     t([&] {
-        if (!ReadSettings(s, m_ctx.settingsPath())) {
+        // After a failed write the file holds old settings; the session's own stay.
+        if (!s.SettingsUnsaved && !ReadSettings(s, m_ctx.settingsPath())) {
             s.applySettingsDefaults();
             t.stop();
         }
@@ -360,8 +361,28 @@ MDIForm1 &frmURLs::frame() const
     return *m_ctx.mainForm;
 }
 
+bool frmURLs::minutesAcceptable() const
+{
+    const QString text = txtMinutes->text();
+    try {
+        const int value = toInteger(text);
+        return value >= 1 && text.trimmed().toDouble() <= 60;
+    } catch (const RuntimeError &) {
+        return false;
+    }
+}
+
 void frmURLs::cmdOK_Click()
 {
+    // OK chosen by its access key or Enter never took the focus from the minutes box,
+    // so its check runs here: the box is corrected as on leaving it, and OK stops so
+    // the person sees the value that would be saved.
+    if (!minutesAcceptable()) {
+        txtMinutes_LostFocus();
+        txtMinutes->setFocus();
+        txtMinutes->selectAll();
+        return;
+    }
     auto &s = m_ctx.state;
     QPointer<frmSplash> splash;
     ErrorPolicy p;
@@ -418,7 +439,8 @@ void frmURLs::cmdOK_Click()
     t([&] { s.RefreshEvery = chkEvery->isChecked() ? -1 : 0; });
     t([&] { s.RefreshMinutes = toInteger(txtMinutes->text()); });
     t([&] {
-        if (!WriteSettings(s, m_ctx.settingsPath()))
+        s.SettingsUnsaved = !WriteSettings(s, m_ctx.settingsPath());
+        if (s.SettingsUnsaved)
             m_ctx.error(QStringLiteral("Unable to update .ini file. Refresh Options changed for this session only."));
     });
     t([&] {

@@ -57,6 +57,7 @@ private:
     void buildControls();
     void readRows();
     void fillRow(const UrlRecord &r);
+    bool minutesAcceptable() const;
     MDIForm1 &frame() const;
     void updateRunningSlot(int slot, const QString &url, int16_t autoload, const QString &alias);
     void applyLayout();

@@ -367,6 +367,37 @@ private slots:
         QCOMPARE(s.RefreshEvery, int16_t(-1));
         QCOMPARE(s.RefreshMinutes, int16_t(15));
         QVERIFY(r.d.process.ends.isEmpty());
+
+        // Opening Set Up again shows and keeps the session's settings, not the old file's.
+        QString shown;
+        r.setUp([&](frmURLs *f) {
+            shown = f->txtMinutes->text();
+            f->cmdCancel->click();
+        });
+        QCOMPARE(shown, QStringLiteral("15"));
+        QCOMPARE(s.RefreshMinutes, int16_t(15));
+        QCOMPARE(s.RefreshOnActive, int16_t(-1));
+    }
+
+    // OK by its access key or Enter never leaves the minutes box, so OK checks it too.
+    void okChecksTheMinutesBox()
+    {
+        const QByteArray ini = "0,-1,5,-1,0,0\r\n";
+        Running r(ini, rows({}));
+        for (const char *typed : {"0", "99999", "-2"}) {
+            QString after;
+            r.setUp([&](frmURLs *f) {
+                f->txtMinutes->setText(QString::fromLatin1(typed));
+                f->cmdOK->click();
+                after = f->txtMinutes->text();
+                f->cmdCancel->click();
+            });
+            QCOMPARE(after, QStringLiteral("60"));
+            QCOMPARE(r.result, int(QDialog::Rejected));
+            QCOMPARE(r.d.readFile(QStringLiteral("velloran.ini")), ini);
+            QCOMPARE(r.d.ctx->state.RefreshMinutes, int16_t(5));
+            QVERIFY(r.d.messages.shown.isEmpty() && r.d.process.ends.isEmpty());
+        }
     }
 
     void unwritableDataFileEndsAndKeepsOldFile()
