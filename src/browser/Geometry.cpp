@@ -3,6 +3,7 @@
 #include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 #include "platform/RuntimeError.h"
+#include <QEvent>
 #include <QWidget>
 #include <cfenv>
 #include <cmath>
@@ -38,6 +39,32 @@ void CenterInWorkArea(QWidget *window, const ScreenService &screen)
     const QPoint t = centeredTopLeftTwips(screen.workAreaPixels(), tx, ty,
                                           roundTwips(frame.width() * tx), roundTwips(frame.height() * ty));
     window->move(roundTwips(t.x() / tx), roundTwips(t.y() / ty));
+}
+
+namespace {
+class CentreOnFirstShow : public QObject
+{
+public:
+    CentreOnFirstShow(QWidget *window, const ScreenService &screen) : QObject(window), m_screen(screen) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            CenterInWorkArea(static_cast<QWidget *>(watched), m_screen);
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    const ScreenService &m_screen;
+};
+} // namespace
+
+void CenterInWorkAreaWhenShown(QWidget *window, const ScreenService &screen)
+{
+    CenterInWorkArea(window, screen);
+    window->installEventFilter(new CentreOnFirstShow(window, screen));
 }
 
 void FitHeightToWorkArea(QWidget *window, const ScreenService &screen)

@@ -1,4 +1,5 @@
 #include "info/frmAbout.h"
+#include "browser/Geometry.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include <QHBoxLayout>
@@ -115,6 +116,11 @@ frmAbout::frmAbout(AppContext &ctx, QWidget *parent)
         layout->addLayout(buttons);
         setMinimumWidth(360);
         m_ok->setFocus();
+        adjustSize();
+    });
+    trap([&] {
+        if (m_ctx.screen)
+            CenterInWorkAreaWhenShown(this, *m_ctx.screen);
     });
 }
 

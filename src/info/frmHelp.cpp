@@ -67,8 +67,7 @@ frmHelp::frmHelp(AppContext &ctx, QWidget *parent)
         m_text->setTextFormat(Qt::PlainText);
         m_text->setWordWrap(true);
         m_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        // A blank line between the paragraphs reads easier.
-        m_text->setText(QStringList(std::begin(kParagraphs), std::end(kParagraphs)).join(QStringLiteral("\n\n")));
+        m_text->setText(QStringList(std::begin(kParagraphs), std::end(kParagraphs)).join(QLatin1Char('\n')));
         m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
         m_text->setMinimumWidth(380);
 
@@ -128,16 +127,5 @@ QString frmHelp::helpText() const
 void frmHelp::centre()
 {
     if (m_ctx.screen)
-        CenterInWorkArea(this, *m_ctx.screen);
-}
-
-void frmHelp::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    // Once shown the frame is known; place it again so the frame is centred too.
-    if (!m_placed) {
-        m_placed = true;
-        Trap t(m_ctx, ErrorPolicy::shortMsg());
-        t([&] { centre(); });
-    }
+        CenterInWorkAreaWhenShown(this, *m_ctx.screen);
 }

@@ -14,13 +14,9 @@ public:
 
     QString helpText() const;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     void centre();
 
     AppContext &m_ctx;
     QLabel *m_text = nullptr;
-    bool m_placed = false;
 };

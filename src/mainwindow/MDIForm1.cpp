@@ -270,18 +270,32 @@ void MDIForm1::createMenus()
             t(step);
         });
     };
+    // One of each information window: choosing it again brings the open one to the front.
     info(mnuHelpContents, ErrorPolicy::shortMsg().negativeShown(), [this] {
-        auto *help = new frmHelp(m_ctx, this);
-        m_ctx.dialogs->exec(help);
+        if (!bringToFront(m_help))
+            m_ctx.dialogs->exec(qobject_cast<QDialog *>(m_help = new frmHelp(m_ctx, this)));
     });
     info(mnuScuts, ErrorPolicy::shortMsg().negativeShown(), [this] {
-        auto *shortcuts = new frmShortcuts(m_ctx, this);
-        shortcuts->show();
+        if (!bringToFront(m_shortcuts)) {
+            m_shortcuts = new frmShortcuts(m_ctx, this);
+            m_shortcuts->show();
+        }
     });
     info(mnuAbout, ErrorPolicy::shortMsg().negativeShown().also(404), [this] {
-        auto *about = new frmAbout(m_ctx, this);
-        m_ctx.dialogs->exec(about);
+        if (!bringToFront(m_about))
+            m_ctx.dialogs->exec(qobject_cast<QDialog *>(m_about = new frmAbout(m_ctx, this)));
     });
+}
+
+bool MDIForm1::bringToFront(QWidget *window)
+{
+    if (!window)
+        return false;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
 }
 
 BrowserWindowBase *MDIForm1::activeChild() const

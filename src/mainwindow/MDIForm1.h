@@ -107,10 +107,13 @@ private:
     void showFindBar();
     void updateWindowList();
     QList<QMdiSubWindow *> arrangeableChildren() const;
+    // Shows an open window again in front; false when there is none.
+    static bool bringToFront(QWidget *window);
 
     AppContext &m_ctx;
     QMdiArea *m_mdi = nullptr;
     FindBar *m_findBar = nullptr;
     QPointer<QMdiSubWindow> m_lastActivated;
+    QPointer<QWidget> m_help, m_about, m_shortcuts;
     bool m_closing = false;
 };

@@ -2,6 +2,7 @@
 #include "info/frmAbout.h"
 #include "info/frmHelp.h"
 #include "info/frmShortcuts.h"
+#include "mainwindow/MDIForm1.h"
 #include "info/frmSplash.h"
 #include <QLabel>
 #include <QPointer>
@@ -69,7 +70,7 @@ private slots:
         FakeDesktop d;
         frmHelp help(*d.ctx);
         QCOMPARE(help.windowTitle(), QStringLiteral("Velloran Help"));
-        const QStringList lines = help.helpText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList lines = help.helpText().split(QLatin1Char('\n')); // no blank lines between
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[0], QStringLiteral(
             "Velloran automatically loads in independent windows up to 8 of your top web sites. Enter your top 8 "
@@ -104,6 +105,30 @@ private slots:
         QCOMPARE(t->item(19, 1)->text(), QStringLiteral("ENTER"));
         QVERIFY(!(t->item(3, 0)->flags() & Qt::ItemIsEditable));
         QVERIFY(s.width() >= 585);
+    }
+
+    // Each is opened once: choosing it again brings the open one to the front. About and
+    // Help sit in the middle of the work area.
+    void oneOfEachCentred()
+    {
+        FakeDesktop d;
+        MDIForm1 main(*d.ctx);
+        QList<QRect> placed;
+        d.dialogs.script = [&](QDialog *dlg) {
+            placed << dlg->geometry();
+            (qobject_cast<frmAbout *>(dlg) ? main.mnuAbout : main.mnuHelpContents)->trigger(); // chosen again
+            return 0;
+        };
+        for (QAction *item : {main.mnuAbout, main.mnuHelpContents, main.mnuScuts, main.mnuScuts}) {
+            item->trigger();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QCOMPARE(d.dialogs.shown, (QStringList{QStringLiteral("frmAbout"), QStringLiteral("frmHelp")}));
+        QCOMPARE(main.findChildren<frmShortcuts *>().size(), 1);
+        const QRect work(0, 0, 1024, 740);
+        for (const QRect &g : placed)
+            QVERIFY2((g.center() - work.center()).manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(g.x()).arg(g.y())));
+        QVERIFY(d.messages.shown.isEmpty());
     }
 
     void windowsJoinAndLeaveRegistry()
