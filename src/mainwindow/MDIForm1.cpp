@@ -524,14 +524,18 @@ void MDIForm1::arrangeWindows()
         sep1b->setVisible(true);
         mnuCascade->setVisible(false);
         mnuTile->setVisible(false);
+        // The lowest tab whose page is open: a tab may keep the text of a window that
+        // has gone, and must not be drawn selected beside the real one.
+        BrowserWindowBase *first = nullptr;
         for (int panel = 2; panel <= 9; ++panel) {
-            if (StatusBarTabs->text(panel).isEmpty())
-                continue;
-            StatusBarTabs->setBevel(panel, 1);
-            if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(panel - 1))))
-                showChild(w);
-            break;
+            auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(panel - 1)));
+            const bool selected = !first && w && !StatusBarTabs->text(panel).isEmpty();
+            if (selected)
+                first = w;
+            StatusBarTabs->setBevel(panel, selected ? 1 : 2);
         }
+        if (first)
+            showChild(first);
         StatusBarTabs->setVisible(true);
     }
 }

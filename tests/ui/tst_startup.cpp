@@ -11,6 +11,7 @@
 #include "settings/frmURLs.h"
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include "platform/PanelBar.h"
 #include "platform/ToolBar.h"
@@ -115,11 +116,22 @@ void StartupTest::fileCutInsideARecordClosesOpenedWindows()
     Program p;
     const QByteArray dat = record(1, QStringLiteral("http://a/"), -1, QStringLiteral("A"))
                            + record(2, QStringLiteral("http://b/"), -1, QStringLiteral("B")) + "3,\"http://c/\",-1";
+    // The first Top 8 entered opens slot 3: only its tab is drawn selected.
+    p.d.dialogs.script = [](QDialog *dlg) {
+        auto *setUp = qobject_cast<frmURLs *>(dlg);
+        setUp->txtURL[2]->setText(QStringLiteral("http://new/"));
+        setUp->chkAutoLoad[2]->setChecked(true);
+        setUp->cmdOK->click();
+        return 1;
+    };
     p.start(dat);
     QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs.")});
+    QCOMPARE(p.main()->activeChild()->slot(), 3);
+    for (int panel = 2; panel <= 9; ++panel)
+        QCOMPARE(p.main()->StatusBarTabs->bevel(panel), panel == 4 ? 1 : 2);
+    p.main()->activeChild()->unload();
     QVERIFY(p.windows().isEmpty());
     QCOMPARE(p.d.ctx->windows.count(), 2); // host and main only
-    QCOMPARE(p.state().FirstRun, int16_t(-1));
     QCOMPARE(p.d.dialogs.shown, QStringList{QStringLiteral("frmURLs")});
     // Their closing put both slots back on the File menu.
     QVERIFY(p.main()->mnuURLs[0]->isVisible());
