@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
+#include <QWebEngineView>
 #include <QtTest>
 
 namespace {
@@ -40,7 +41,12 @@ private:
                 cookie = line.mid(7).trimmed();
         QByteArray headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n";
         QByteArray body;
-        if (path.startsWith("/page/")) {
+        if (path == "/form") {
+            // Its script fills the fields, as live dashboards do.
+            body = "<html><head><title>Form</title></head><body><input id=t autofocus><select id=s><option>a<option>b</select>"
+                   "<script>t.value='09:30'; s.value='b'; t.dispatchEvent(new InputEvent('input', {bubbles: true}));</script>"
+                   "</body></html>";
+        } else if (path.startsWith("/page/")) {
             body = "<html><head><title>Page " + path.mid(6) + "</title></head><body>page</body></html>";
         } else if (path == "/set") {
             headers += "Set-Cookie: visitor=kept; Max-Age=86400; Path=/\r\n";
@@ -63,6 +69,7 @@ private slots:
     void eventsAndTitle();
     void cookiesSurviveANewControl();
     void historyContract();
+    void onlyTypingCountsAsEdits();
 
 private:
     // Runs A, B, C, back, reload, forward on a control; returns its events, step by step.
@@ -173,6 +180,40 @@ void BrowserEngineTest::historyContract()
     // After C, back, reload, forward: both states are reported at the end of every step.
     QVERIFY(engine.value(2).endsWith(QStringLiteral("CommandStateChange 1 off,CommandStateChange 2 on,DownloadComplete /page/c")));
     QVERIFY(engine.value(4).contains(QStringLiteral("CommandStateChange 1 on,CommandStateChange 2 on")));
+}
+
+static bool userEdits(BrowserControl &b)
+{
+    int answer = -1;
+    b.queryUserEdits([&](bool editing) { answer = editing; });
+    if (!QTest::qWaitFor([&] { return answer >= 0; }, 10000))
+        return false;
+    return answer == 1;
+}
+
+void BrowserEngineTest::onlyTypingCountsAsEdits()
+{
+    auto *session = new WebSession(m_data.path(), nullptr);
+    auto *b = new WebEngineBrowser(*session);
+    b->resize(640, 480);
+    b->show();
+    QVERIFY(QTest::qWaitForWindowExposed(b));
+    QSignalSpy done(b, &BrowserControl::DownloadComplete);
+    b->Navigate(m_server.url(QStringLiteral("/form")));
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
+    QVERIFY(!userEdits(*b));
+    b->activateWindow();
+    b->focusPage();
+    QTRY_VERIFY(b->view()->focusProxy() && b->view()->focusProxy()->hasFocus());
+    QTest::keyClicks(b->view()->focusProxy(), QStringLiteral("abc"));
+    QTRY_VERIFY_WITH_TIMEOUT(userEdits(*b), 10000);
+    // A new load starts with nothing typed.
+    done.clear();
+    b->Refresh();
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
+    QVERIFY(!userEdits(*b));
+    delete b;
+    delete session;
 }
 
 int main(int argc, char **argv)
