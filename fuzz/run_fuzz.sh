@@ -11,7 +11,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${FUZZ_BUILD_DIR:-$ROOT/build/fuzz-clang}
 SECONDS_EACH=${FUZZ_SECONDS:-60}
 CXX_CLANG=${FUZZ_CXX:-clang++-14}
-ALL_TARGETS=(settings_reader url_data_reader field_reader favorite_reader)
+ALL_TARGETS=(settings_reader url_data_reader field_reader favorite_reader site_settings_reader)
 
 if [[ $# -gt 0 ]]; then
   TARGETS=("$@")

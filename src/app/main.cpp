@@ -1,5 +1,6 @@
 #include "app/frmRightClick.h"
 #include "browser/WebEngineBrowser.h"
+#include "browser/web/WebSession.h"
 #include "platform/AppContext.h"
 #include "platform/RealServices.h"
 #include "settings/DataFolder.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QPointer>
 #include <QStandardPaths>
-#include <QWebEngineProfile>
 #include <memory>
 
 int main(int argc, char *argv[])
@@ -51,9 +51,9 @@ int main(int argc, char *argv[])
     if (ok && minuteMs > 0)
         ctx->minuteMs = minuteMs;
 
-    QWebEngineProfile *profile = WebEngineBrowser::createProfile(ctx->dataFolder, &app);
-    ctx->browserFactory = [profile](QWidget *parent) -> BrowserControl * {
-        return new WebEngineBrowser(profile, parent);
+    auto *web = new WebSession(ctx->dataFolder, &shell);
+    ctx->browserFactory = [web](QWidget *parent) -> BrowserControl * {
+        return new WebEngineBrowser(*web, parent);
     };
 
     auto *host = new frmRightClick(*ctx);
@@ -71,6 +71,6 @@ int main(int argc, char *argv[])
         delete w.data();
     delete host;
     ctx.reset();
-    delete profile;
+    delete web;
     return code;
 }

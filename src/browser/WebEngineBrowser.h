@@ -1,21 +1,23 @@
 #pragma once
 #include "browser/BrowserControl.h"
 
-class QWebEngineProfile;
 class QWebEngineView;
+class WebPage;
+class WebSession;
 
 // The real browser control: a QWebEngineView on the program's persistent profile.
-// This is the only place that includes the web engine's headers.
+// Only this file's implementation and src/browser/web/ include the web engine's headers.
 class WebEngineBrowser : public BrowserControl
 {
     Q_OBJECT
 public:
-    WebEngineBrowser(QWebEngineProfile *profile, QWidget *parent = nullptr);
+    WebEngineBrowser(WebSession &session, QWidget *parent = nullptr);
 
     void Navigate(const QString &address) override;
     void GoBack() override;
     void GoForward() override;
     void Refresh() override;
+    void AutoRefresh() override;
     void Stop() override;
     QString LocationURL() const override;
     QString LocationName() const override;
@@ -30,13 +32,24 @@ public:
 
     QWebEngineView *view() const { return m_view; }
 
-    // The persistent profile kept under the data folder (cookies, logins, cache).
-    static QWebEngineProfile *createProfile(const QString &dataFolder, QObject *parent);
+    // Page zoom in percent for the current site; kept per site across runs.
+    int zoomPercent() const;
+    void setZoomPercent(int percent);
+    void zoomIn();
+    void zoomOut();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void updateHistoryState();
+    void reportHistoryState();
+    void applySiteZoom();
+    void personNavigates();
 
+    WebSession &m_session;
     QWebEngineView *m_view;
-    bool m_canBack = false;
-    bool m_canForward = false;
+    WebPage *m_page;
+    bool m_loading = false;
+    bool m_requested = false;    // Navigate, GoBack or GoForward called; its load not started yet
+    bool m_addressHeld = false;  // its new address not reported yet
 };

@@ -30,6 +30,7 @@ void FakeBrowser::Navigate(const QString &address)
         backStack.append(url);
     forwardStack.clear();
     url = address;
+    m_addressChanging = true;
 }
 
 void FakeBrowser::GoBack()
@@ -39,6 +40,7 @@ void FakeBrowser::GoBack()
         throw RuntimeError::componentFailure();
     forwardStack.append(url);
     url = backStack.takeLast();
+    m_addressChanging = true;
 }
 
 void FakeBrowser::GoForward()
@@ -48,9 +50,14 @@ void FakeBrowser::GoForward()
         throw RuntimeError::componentFailure();
     backStack.append(url);
     url = forwardStack.takeLast();
+    m_addressChanging = true;
 }
 
-void FakeBrowser::Refresh() { record(QStringLiteral("Refresh")); }
+void FakeBrowser::Refresh()
+{
+    record(QStringLiteral("Refresh"));
+    m_addressChanging = false;
+}
 void FakeBrowser::Stop() { record(QStringLiteral("Stop")); }
 
 void FakeBrowser::Find(const QString &text, bool backward)
@@ -71,6 +78,9 @@ void FakeBrowser::finishLoad(const QString &pageTitle)
     title = pageTitle;
     emit BeforeNavigate2();
     emit DownloadBegin();
-    emit NavigateComplete2();
+    if (m_addressChanging)
+        emit NavigateComplete2();
+    emit CommandStateChange(1, !forwardStack.isEmpty());
+    emit CommandStateChange(2, !backStack.isEmpty());
     emit DownloadComplete();
 }

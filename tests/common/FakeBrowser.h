@@ -41,9 +41,12 @@ public:
         answer(editing);
     }
 
-    // Simulates a whole page load: BeforeNavigate2, DownloadBegin, NavigateComplete2, DownloadComplete.
+    // Simulates the whole load of the operation called last, in the real engine's order:
+    // BeforeNavigate2, DownloadBegin, NavigateComplete2 (not for a reload, which keeps
+    // the address), the history state (forward, back), DownloadComplete.
     void finishLoad(const QString &pageTitle);
 
 private:
     void record(const QString &call);
+    bool m_addressChanging = true;
 };

@@ -1,6 +1,8 @@
 // The real web engine behind the browser control, on a real display: events arrive
 // in the order the windows rely on, and the profile keeps cookies across controls.
+#include "FakeBrowser.h"
 #include "browser/WebEngineBrowser.h"
+#include "browser/web/WebSession.h"
 #include "platform/RuntimeError.h"
 #include <QApplication>
 #include <QSignalSpy>
@@ -8,6 +10,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
+#include <QWebEngineView>
 #include <QtTest>
 
 namespace {
@@ -38,7 +41,14 @@ private:
                 cookie = line.mid(7).trimmed();
         QByteArray headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n";
         QByteArray body;
-        if (path == "/set") {
+        if (path == "/form") {
+            // Its script fills the fields, as live dashboards do.
+            body = "<html><head><title>Form</title></head><body><input id=t autofocus><select id=s><option>a<option>b</select>"
+                   "<script>t.value='09:30'; s.value='b'; t.dispatchEvent(new InputEvent('input', {bubbles: true}));</script>"
+                   "</body></html>";
+        } else if (path.startsWith("/page/")) {
+            body = "<html><head><title>Page " + path.mid(6) + "</title></head><body>page</body></html>";
+        } else if (path == "/set") {
             headers += "Set-Cookie: visitor=kept; Max-Age=86400; Path=/\r\n";
             body = "<html><head><title>Cookie Set</title></head><body>set</body></html>";
         } else {
@@ -58,16 +68,21 @@ class BrowserEngineTest : public QObject
 private slots:
     void eventsAndTitle();
     void cookiesSurviveANewControl();
+    void historyContract();
+    void onlyTypingCountsAsEdits();
 
 private:
+    // Runs A, B, C, back, reload, forward on a control; returns its events, step by step.
+    QStringList historySequence(BrowserControl &b, const std::function<void(const QString &)> &settle);
+
     PageServer m_server;
     QTemporaryDir m_data;
 };
 
 void BrowserEngineTest::eventsAndTitle()
 {
-    QWebEngineProfile *profile = WebEngineBrowser::createProfile(m_data.path(), this);
-    auto *b = new WebEngineBrowser(profile);
+    auto *session = new WebSession(m_data.path(), nullptr);
+    auto *b = new WebEngineBrowser(*session);
     b->resize(640, 480);
     b->show();
     QStringList events;
@@ -89,14 +104,14 @@ void BrowserEngineTest::eventsAndTitle()
         QVERIFY(e.number() < 0);
     }
     delete b;
-    delete profile;
+    delete session;
 }
 
 void BrowserEngineTest::cookiesSurviveANewControl()
 {
-    QWebEngineProfile *profile = WebEngineBrowser::createProfile(m_data.path(), this);
-    QVERIFY(!profile->isOffTheRecord());
-    auto *first = new WebEngineBrowser(profile);
+    auto *session = new WebSession(m_data.path(), nullptr);
+    QVERIFY(!session->profile()->isOffTheRecord());
+    auto *first = new WebEngineBrowser(*session);
     first->show();
     QSignalSpy done(first, &BrowserControl::DownloadComplete);
     first->Navigate(m_server.url(QStringLiteral("/set")));
@@ -104,12 +119,101 @@ void BrowserEngineTest::cookiesSurviveANewControl()
     QTRY_COMPARE_WITH_TIMEOUT(first->LocationName(), QStringLiteral("Cookie Set"), 10000);
     delete first;
 
-    auto *second = new WebEngineBrowser(profile);
+    auto *second = new WebEngineBrowser(*session);
     second->show();
     second->Navigate(m_server.url(QStringLiteral("/show")));
     QTRY_COMPARE_WITH_TIMEOUT(second->LocationName(), QStringLiteral("Cookies: visitor=kept"), 30000);
     delete second;
-    delete profile;
+    delete session;
+}
+
+QStringList BrowserEngineTest::historySequence(BrowserControl &b, const std::function<void(const QString &)> &settle)
+{
+    QStringList events;
+    auto path = [&b] { return QUrl(b.LocationURL()).path(); };
+    connect(&b, &BrowserControl::BeforeNavigate2, this, [&] { events << QStringLiteral("BeforeNavigate2"); });
+    connect(&b, &BrowserControl::DownloadBegin, this, [&] { events << QStringLiteral("DownloadBegin"); });
+    connect(&b, &BrowserControl::NavigateComplete2, this, [&] { events << QStringLiteral("NavigateComplete2 ") + path(); });
+    connect(&b, &BrowserControl::CommandStateChange, this, [&](int command, bool enable) {
+        events << QStringLiteral("CommandStateChange %1 %2").arg(command).arg(enable ? "on" : "off");
+    });
+    connect(&b, &BrowserControl::DownloadComplete, this, [&] { events << QStringLiteral("DownloadComplete ") + path(); });
+    const std::function<void()> steps[] = {
+        [&] { b.Navigate(m_server.url(QStringLiteral("/page/a"))); },
+        [&] { b.Navigate(m_server.url(QStringLiteral("/page/b"))); },
+        [&] { b.Navigate(m_server.url(QStringLiteral("/page/c"))); },
+        [&] { b.GoBack(); },
+        [&] { b.Refresh(); },
+        [&] { b.GoForward(); },
+    };
+    const char *titles[] = {"Page a", "Page b", "Page c", "Page b", "Page b", "Page c"};
+    QStringList out;
+    for (int i = 0; i < 6; ++i) {
+        events.clear();
+        steps[i]();
+        settle(QString::fromLatin1(titles[i]));
+        out << QString::number(i) + QLatin1Char(':') + events.join(QLatin1Char(','));
+    }
+    disconnect(&b, nullptr, this, nullptr);
+    return out;
+}
+
+// Go Back and Go Forward are disabled when a navigation starts; the engine reports the
+// history after every load, and the fake does the same in the same order.
+void BrowserEngineTest::historyContract()
+{
+    auto *session = new WebSession(m_data.path(), nullptr);
+    auto *real = new WebEngineBrowser(*session);
+    real->show();
+    QSignalSpy done(real, &BrowserControl::DownloadComplete);
+    const QStringList engine = historySequence(*real, [&](const QString &title) {
+        QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
+        done.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(real->LocationName(), title, 10000);
+    });
+    delete real;
+    delete session;
+
+    FakeBrowser fake;
+    const QStringList faked = historySequence(fake, [&](const QString &title) { fake.finishLoad(title); });
+    QCOMPARE(faked, engine);
+    // After C, back, reload, forward: both states are reported at the end of every step.
+    QVERIFY(engine.value(2).endsWith(QStringLiteral("CommandStateChange 1 off,CommandStateChange 2 on,DownloadComplete /page/c")));
+    QVERIFY(engine.value(4).contains(QStringLiteral("CommandStateChange 1 on,CommandStateChange 2 on")));
+}
+
+static bool userEdits(BrowserControl &b)
+{
+    int answer = -1;
+    b.queryUserEdits([&](bool editing) { answer = editing; });
+    if (!QTest::qWaitFor([&] { return answer >= 0; }, 10000))
+        return false;
+    return answer == 1;
+}
+
+void BrowserEngineTest::onlyTypingCountsAsEdits()
+{
+    auto *session = new WebSession(m_data.path(), nullptr);
+    auto *b = new WebEngineBrowser(*session);
+    b->resize(640, 480);
+    b->show();
+    QVERIFY(QTest::qWaitForWindowExposed(b));
+    QSignalSpy done(b, &BrowserControl::DownloadComplete);
+    b->Navigate(m_server.url(QStringLiteral("/form")));
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
+    QVERIFY(!userEdits(*b));
+    b->activateWindow();
+    b->focusPage();
+    QTRY_VERIFY(b->view()->focusProxy() && b->view()->focusProxy()->hasFocus());
+    QTest::keyClicks(b->view()->focusProxy(), QStringLiteral("abc"));
+    QTRY_VERIFY_WITH_TIMEOUT(userEdits(*b), 10000);
+    // A new load starts with nothing typed.
+    done.clear();
+    b->Refresh();
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
+    QVERIFY(!userEdits(*b));
+    delete b;
+    delete session;
 }
 
 int main(int argc, char **argv)

@@ -1,0 +1,30 @@
+#include "browser/web/PopupWindow.h"
+#include "browser/web/CertificateNotice.h"
+#include "browser/web/WebPage.h"
+#include "browser/web/WebSession.h"
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+PopupWindow::PopupWindow(WebSession &session, QWidget *opener, const QRect &requested)
+    : QWidget(opener, Qt::Window), m_view(new QWebEngineView(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("popupWindow"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    m_page = new WebPage(session, m_view);
+    m_view->setPage(m_page);
+    new CertificateNotice(m_view, m_page, this);
+    setWindowTitle(QStringLiteral("Pop-up - Velloran"));
+    // A small window where the page asked for one, else a modest default.
+    const QSize size = requested.width() > 100 && requested.height() > 100 ? requested.size().boundedTo(QSize(1200, 900))
+                                                                           : QSize(520, 640);
+    resize(size);
+    if (opener && opener->window())
+        move(opener->window()->geometry().center() - QPoint(size.width() / 2, size.height() / 2));
+    connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
+        setWindowTitle((title.isEmpty() ? m_page->siteName() : title) + QStringLiteral(" - Velloran"));
+    });
+    connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
+}

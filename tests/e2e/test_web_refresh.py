@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""Timed refresh on live web apps: a page whose scripts fill its fields and selects is
+refreshed on time, a page the person typed into is not, and a page with a
+leave-this-page guard is refreshed on time with no dialog left open."""
+
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness as h  # noqa: E402
+from scenario import HTML, Scenario  # noqa: E402
+from websites import beacon_page, page_dialogs  # noqa: E402
+
+NAMES = ("typed", "filled", "guard")
+MINUTE_MS = 3000
+PAGES = {
+    "/typed": beacon_page("Typed", "typed",
+                          "<textarea autofocus style='width:96vw;height:90vh'></textarea>"),
+    # Everything a dashboard's scripts do to its form after loading.
+    "/filled": beacon_page("Filled", "filled",
+                           "<input id=t value=''><select id=s><option>a<option>b</select>"
+                           "<div contenteditable id=c></div>",
+                           "setTimeout(function () { t.value = '09:30'; s.value = 'b';"
+                           " c.textContent = 'live'; t.focus();"
+                           " t.dispatchEvent(new InputEvent('input', {bubbles: true})); }, 50);"),
+    "/guard": beacon_page("Guard", "guard", "<div style='height:90vh'>editor</div>",
+                          "window.addEventListener('beforeunload', function (e) {"
+                          " e.preventDefault(); e.returnValue = 'unsaved'; });"
+                          "document.addEventListener('keydown', function () {"
+                          " fetch('/loaded?page=guard-used'); });"),
+}
+
+
+def focus_page(sc):
+    """Gives the page in front the keyboard: a click in the middle of the main window."""
+    x, y, w, hgt = h.window_geometry(sc.main_window(), sc.env)
+    sc.click(x + w // 2, y + hgt // 2 + 60)
+
+
+def main(args):
+    pages = {p: (HTML, body) for p, body in PAGES.items()}
+    clock = {"VELLORAN_MINUTE_MS": str(MINUTE_MS)}
+    with Scenario(__file__, args, "e2e_web_refresh", pages) as sc:
+        # Every minute, tabbed; the page in slot 1 is in front with the keyboard.
+        h.write_ini(sc.home, [0, -1, 1, 0, 0, -1])
+        h.write_dat(sc.home, [(sc.url("/guard"), True, "Guard"), (sc.url("/filled"), True, "Filled")])
+        app = sc.start(extra_env=clock)
+        sc.main_window(app=app)
+        for n in ("guard", "filled"):
+            sc.wait_beacons(n, 1, 60, "after start")
+        # The guard only speaks once the person has used the page: a key pressed in it.
+        focus_page(sc)
+        sc.key(None, "space")
+        sc.wait_beacons("guard-used", 1, 10, "after a key pressed in the guarded page")
+        base = sc.counts(NAMES)
+        for n in ("filled", "guard"):
+            sc.wait_beacons(n, base[n] + 3, 40, "with a refresh every minute")
+        sc.expect(not page_dialogs(sc.env), "a page's dialog is left open")
+        sc.shot("guarded")
+        app.stop()
+
+        # The person types into a page: it is left alone, tick after tick.
+        home = sc.new_home()
+        h.write_ini(home, [0, -1, 1, 0, 0, -1])
+        h.write_dat(home, [(sc.url("/typed"), True, "Typed")])
+        app = sc.start(home=home, extra_env=clock)
+        sc.main_window(app=app)
+        sc.wait_beacons("typed", 1, 60, "after start")
+        focus_page(sc)
+        sc.type(None, "notes in progress")
+        base = sc.counts(NAMES)
+        sc.no_new_beacons({"typed": base["typed"]}, 4 * MINUTE_MS / 1000,
+                          "the page the person typed into was reloaded")
+        sc.final_shot()
+
+
+if __name__ == "__main__":
+    h.run(main)
