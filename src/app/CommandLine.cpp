@@ -76,7 +76,7 @@ bool setAutostart(bool on, const QString &program, QString *error)
     return true;
 }
 
-int run(const QStringList &args, bool strict)
+int run(const QStringList &args)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -88,12 +88,31 @@ int run(const QStringList &args, bool strict)
                                        QStringLiteral("on|off"));
     parser.addOption(autostart);
 
-    const bool parsed = parser.parse(args);
-    if (!parsed && strict) {
+    // Qt's own options, taken by the application object once it exists; known here so
+    // that a mistyped option can be told apart before there is any desktop.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                             "qwindowicon", "qwindowtitle", "session", "display", "name", "style",
+                             "stylesheet", "geometry", "title", "qmljsdebugger"}) {
+        QCommandLineOption o(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        o.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(o);
+    }
+    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption o(QString::fromLatin1(name));
+        o.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(o);
+    }
+    // Whatever follows --webEngineArgs belongs to the web engine.
+    QStringList ours = args;
+    if (const qsizetype engine = ours.indexOf(QStringLiteral("--webEngineArgs")); engine > 0)
+        ours = ours.mid(0, engine);
+
+    if (!parser.parse(ours)) {
         print(stderr, QStringLiteral("velloran: %1 Try 'velloran --help'.\n").arg(parser.errorText()));
         return 2;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         QString text = parser.helpText();
         text.replace(QStringLiteral("<executable_name>"), QStringLiteral("velloran"));
         print(stdout, text);

@@ -9,10 +9,9 @@ namespace CommandLine {
 constexpr int StartProgram = -1;
 
 // Handles `args` (the program's name first). Returns StartProgram when Velloran is to
-// start, else the exit status, having printed the answer or a one-line error.
-// With `strict` false, options it does not know are left for Qt to take (the
-// application object strips its own options later), and the program starts.
-int run(const QStringList &args, bool strict);
+// start, else the exit status, having printed the answer or a one-line error. Qt's
+// own options (-platform, -style …) are let through for the application object.
+int run(const QStringList &args);
 
 // The freedesktop autostart entry that starts `program` with the session.
 QString autostartEntryPath();

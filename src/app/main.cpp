@@ -15,18 +15,15 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("Velloran"));
     QCoreApplication::setApplicationVersion(QStringLiteral("3.7"));
-    // --help, --version and --autostart answer in a terminal with no desktop at all.
+    // The command line is answered before any desktop is needed, as in a terminal.
     QStringList rawArgs;
     for (int i = 0; i < argc; ++i)
         rawArgs << QString::fromLocal8Bit(argv[i]);
-    if (const int code = CommandLine::run(rawArgs, false); code != CommandLine::StartProgram)
+    if (const int code = CommandLine::run(rawArgs); code != CommandLine::StartProgram)
         return code;
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    // Qt has taken its own options (-platform, -style …); anything left must be ours.
-    if (const int code = CommandLine::run(QCoreApplication::arguments(), true); code != CommandLine::StartProgram)
-        return code;
     QApplication::setDesktopFileName(QStringLiteral("velloran"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
     // The program lives on in the tray with no window shown; only its host ends it.
