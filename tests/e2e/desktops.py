@@ -43,9 +43,10 @@ class SessionBus:
 
     def __enter__(self):
         import dbus
-        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                                  stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, text=True,
-                                  start_new_session=True)
+        with open(os.path.join(self.tmp, "dbus-daemon.log"), "wb") as log:
+            daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                                      stdout=subprocess.PIPE, stderr=log, stdin=subprocess.DEVNULL,
+                                      text=True, start_new_session=True)
         self.procs.append(daemon)
         self.address = daemon.stdout.readline().strip()
         h.check(self.address, "dbus-daemon gave no address")

@@ -69,7 +69,8 @@ def main(args):
             menu.AboutToShow(0, dbus_interface=MENU)
             if choice:
                 menu.Event(entries()[choice][0], "clicked", "", 0, dbus_interface=MENU)
-            menu.Event(0, "closed", "", 0, dbus_interface=MENU)
+            if choice != "Exit":
+                menu.Event(0, "closed", "", 0, dbus_interface=MENU)
 
         def state(*want, unwanted=()):
             st = s.wm_state(main_win, env)
