@@ -178,6 +178,9 @@ void frmRightClick::onHostMenuClosed()
 void frmRightClick::onTrayChanged(bool available)
 {
     Trap t(m_ctx, ErrorPolicy::longMsg());
+    // The note about the missing tray is out of date once a tray is there.
+    if (available && m_ctx.mainForm && m_ctx.mainForm->StatusBar1->text(1) == NoTrayNote)
+        t([&] { m_ctx.mainForm->StatusBar1->setText(1, QString()); });
     // A window hidden in a tray that has gone could never come back: it returns
     // minimized, and the menu leaves its in-tray state.
     if (!available && mnuSendToTray->isChecked()) {

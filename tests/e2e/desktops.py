@@ -32,6 +32,42 @@ def start_tray(desk):
     h.check(h.wait_for(lambda: h.tray_windows(env), 30, 0.2), "trayer did not start")
 
 
+# A dark colour scheme as a KDE session keeps it; Qt reads it when the session says KDE.
+_DARK_KDEGLOBALS = """[Colors:Button]
+BackgroundNormal=49,54,59
+ForegroundNormal=239,240,241
+[Colors:Selection]
+BackgroundNormal=61,174,233
+ForegroundNormal=252,252,252
+[Colors:Tooltip]
+BackgroundNormal=49,54,59
+ForegroundNormal=239,240,241
+[Colors:View]
+BackgroundNormal=27,30,32
+ForegroundNormal=239,240,241
+ForegroundInactive=161,169,177
+[Colors:Window]
+BackgroundNormal=42,46,50
+ForegroundNormal=239,240,241
+ForegroundInactive=161,169,177
+"""
+
+
+def dark_session(home):
+    """Environment for a program started with `home` as its data folder (harness's
+    Velloran.start keeps XDG_CONFIG_HOME under it) on a desktop with a dark palette."""
+    config = os.path.join(home, "xdg", "config")
+    os.makedirs(config, exist_ok=True)
+    with open(os.path.join(config, "kdeglobals"), "w") as f:
+        f.write(_DARK_KDEGLOBALS)
+    return {"XDG_CURRENT_DESKTOP": "KDE", "KDE_SESSION_VERSION": "5", "KDE_FULL_SESSION": "true"}
+
+
+def luminance(rgb):
+    r, g, b = rgb
+    return (299 * r + 587 * g + 114 * b) // 1000
+
+
 class SessionBus:
     """A private dbus-daemon with a StatusNotifier watcher (that is also the host)."""
 

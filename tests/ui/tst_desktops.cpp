@@ -73,8 +73,10 @@ void DesktopsTest::noTrayMinimizesUntilATrayAppears()
 
     // A panel starts later: the icon goes in and the command hides again.
     p.main()->showMaximized();
+    p.main()->StatusBar1->setText(1, frmRightClick::NoTrayNote);
     p.d.tray.setAvailable(true);
     QVERIFY(h->taskBar()->inTray() && h->taskBar()->iconVisible());
+    QVERIFY(p.status().isEmpty());
     p.main()->mnuSendToTray->trigger();
     QVERIFY(!p.main()->isVisible());
     QVERIFY(h->mnuSendToTray->isChecked());
