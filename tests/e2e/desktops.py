@@ -68,6 +68,23 @@ def luminance(rgb):
     return (299 * r + 587 * g + 114 * b) // 1000
 
 
+class screen_size:
+    """Within this block, scenarios start their desktop with a screen of this size."""
+
+    def __init__(self, width, height):
+        self.size = (width, height)
+
+    def __enter__(self):
+        self._saved = h.Desktop
+        saved, (w, ht) = self._saved, self.size
+        h.Desktop = lambda **kw: saved(width=w, height=ht, **kw)
+        return self
+
+    def __exit__(self, *exc):
+        h.Desktop = self._saved
+        return False
+
+
 class SessionBus:
     """A private dbus-daemon with a StatusNotifier watcher (that is also the host)."""
 
