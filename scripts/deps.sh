@@ -19,6 +19,8 @@ PACKAGES=(
   librsvg2-bin dpkg-dev desktop-file-utils strace
   # accessibility tests: session bus, AT-SPI bus and registry, pyatspi
   dbus at-spi2-core python3-pyatspi
+  # StatusNotifier tray tests: a watcher and host of their own on a private bus
+  python3-dbus python3-gi
 )
 
 missing=()

@@ -1,13 +1,16 @@
 #include "app/clsTaskBar.h"
 #include "platform/Services.h"
+#include <QMenu>
 #include <QSystemTrayIcon>
 
 clsTaskBar::clsTaskBar(TrayService &tray, QObject *parent)
     : QObject(parent), m_tray(tray), m_icon(new QSystemTrayIcon(this))
 {
-    // Only the double-click and the right button reach the program; single clicks do nothing.
+    // Only the double-click and the right button reach the program; single clicks do
+    // nothing. A StatusNotifier host knows no double-click: its Activate (a left click)
+    // stands for it.
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::DoubleClick)
+        if (r == QSystemTrayIcon::DoubleClick || (r == QSystemTrayIcon::Trigger && m_statusNotifier))
             emit leftDoubleClick();
         else if (r == QSystemTrayIcon::Context)
             emit rightButtonUp();
@@ -16,14 +19,40 @@ clsTaskBar::clsTaskBar(TrayService &tray, QObject *parent)
 
 int clsTaskBar::fnTaskbarExists() const
 {
-    return m_tray.isAvailable() ? 1 : 0;
+    return m_tray.hasDesktop() ? 1 : 0;
 }
 
 void clsTaskBar::AddIconToTray(const QIcon &icon, int)
 {
     m_icon->setIcon(icon);
     m_icon->setToolTip(m_tip.trimmed());
+    m_wanted = true;
+    m_trayPresent = m_tray.isAvailable();
+    m_statusNotifier = m_tray.usesStatusNotifier();
+    if (m_statusNotifier && m_menu)
+        m_icon->setContextMenu(m_menu);
+    // Shown even with no tray yet: Qt keeps the icon and docks it when asked again.
     m_icon->show();
+    m_tray.watch([this](bool available) { onTrayChanged(available); });
+}
+
+void clsTaskBar::onTrayChanged(bool available)
+{
+    m_trayPresent = available;
+    if (available && m_wanted) {
+        // Hiding and showing again docks the icon in the tray that has just appeared.
+        m_icon->hide();
+        m_icon->show();
+    }
+    if (m_wanted)
+        emit trayChanged(available);
+}
+
+void clsTaskBar::setMenu(QMenu *menu)
+{
+    m_menu = menu;
+    if (m_statusNotifier && m_wanted)
+        m_icon->setContextMenu(menu);
 }
 
 void clsTaskBar::ChangeTip(const QString &tip, int)
@@ -35,6 +64,7 @@ void clsTaskBar::ChangeTip(const QString &tip, int)
 
 void clsTaskBar::DeleteIcon(int)
 {
+    m_wanted = false;
     m_icon->hide();
 }
 

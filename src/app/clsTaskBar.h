@@ -3,11 +3,14 @@
 #include <QObject>
 #include <QString>
 
+class QMenu;
 class QSystemTrayIcon;
 class TrayService;
 
 // The program's one notification-area icon: add, change its tip, delete, and whether
-// a tray exists at all. Failures of the tray go unnoticed, as the callers expect.
+// there is a desktop at all. Failures of the tray go unnoticed, as the callers expect.
+// A desktop may have no tray, or gain one later: the icon then waits and goes in as
+// soon as a tray appears (trayChanged tells the host).
 class clsTaskBar : public QObject
 {
     Q_OBJECT
@@ -16,21 +19,37 @@ public:
 
     static constexpr int CallbackMessage = 1793;
 
+    // 1 when there is a desktop to show windows on, whether or not it has a tray.
     int fnTaskbarExists() const;
     void AddIconToTray(const QIcon &icon, int id);
     void ChangeTip(const QString &tip, int id);
     void DeleteIcon(int id);
 
+    // The host's tray menu, for StatusNotifier hosts that draw the menu themselves
+    // from a copy exported over D-Bus. X11 trays never see it: there the host pops
+    // the menu up on the right-button release.
+    void setMenu(QMenu *menu);
+
     bool iconVisible() const;
+    // Whether the icon sits in a tray now, so a window hidden there can come back.
+    bool inTray() const { return m_wanted && m_trayPresent; }
+    bool statusNotifier() const { return m_statusNotifier; }
     QString tip() const { return m_tip; }
     QSystemTrayIcon *icon() const { return m_icon; }
 
 signals:
     void leftDoubleClick();
     void rightButtonUp();
+    void trayChanged(bool available);
 
 private:
+    void onTrayChanged(bool available);
+
     TrayService &m_tray;
     QSystemTrayIcon *m_icon;
+    QMenu *m_menu = nullptr;
     QString m_tip = QString(64, QLatin1Char(' '));
+    bool m_wanted = false;
+    bool m_trayPresent = false;
+    bool m_statusNotifier = false;
 };

@@ -3,11 +3,14 @@
 #include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
+#include "platform/PanelBar.h"
+#include "settings/DataFolder.h"
 #include <QCursor>
 #include <QDir>
 #include <QLockFile>
 #include <QMenu>
 #include <QSysInfo>
+#include <QTimer>
 
 frmRightClick::frmRightClick(AppContext &ctx) : m_ctx(ctx)
 {
@@ -33,7 +36,12 @@ frmRightClick::frmRightClick(AppContext &ctx) : m_ctx(ctx)
     });
     sep1 = mnuPopup->addSeparator();
     mnuExit = mnuPopup->addAction(QStringLiteral("Exit"), this, &frmRightClick::mnuExit_Click);
+    connect(mnuPopup, &QMenu::aboutToShow, this, &frmRightClick::onHostMenuShown);
+    connect(mnuPopup, &QMenu::aboutToHide, this, &frmRightClick::onHostMenuClosed);
 }
+
+const QString frmRightClick::NoTrayNote =
+    QStringLiteral(" This desktop has no icon tray: Send to Icon Tray minimizes the window instead. ");
 
 frmRightClick::~frmRightClick()
 {
@@ -53,8 +61,12 @@ void frmRightClick::Form_Load()
     m_instanceLock = std::make_unique<QLockFile>(QDir(m_ctx.dataFolder).filePath(QStringLiteral("velloran.lock")));
     m_instanceLock->setStaleLockTime(0);
     if (!m_instanceLock->tryLock(0)) {
+        // Only a running copy ends this one silently; any other failure says what is wrong.
+        const QString problem = dataFolderProblem(m_ctx.dataFolder, m_instanceLock->error());
         m_instanceLock.reset();
-        m_ctx.endProgram(0);
+        if (!problem.isEmpty())
+            m_ctx.error(problem);
+        m_ctx.endProgram(problem.isEmpty() ? 0 : 1);
         return;
     }
 
@@ -88,6 +100,8 @@ void frmRightClick::Form_Load()
     t([&] {
         connect(taskBar(), &clsTaskBar::leftDoubleClick, this, &frmRightClick::onLeftDoubleClick);
         connect(taskBar(), &clsTaskBar::rightButtonUp, this, &frmRightClick::onRightButtonUp);
+        connect(taskBar(), &clsTaskBar::trayChanged, this, &frmRightClick::onTrayChanged);
+        taskBar()->setMenu(mnuPopup);
     });
     t([&] { taskBar()->AddIconToTray(windowIcon(), 1); });
     t([&] { taskBar()->ChangeTip(QStringLiteral("Velloran"), 1); });
@@ -125,13 +139,57 @@ void frmRightClick::onRightButtonUp()
 {
     Trap t(m_ctx, ErrorPolicy::longMsg());
     t([&] { m_ctx.state.InTray = -1; });
-    t([&] { m_ctx.menus->popup(mnuPopup, QCursor::pos()); });
+    t([&] {
+        m_localPopup = true;
+        m_ctx.menus->popup(mnuPopup, QCursor::pos());
+        m_localPopup = false;
+    });
+    afterTrayMenuCloses();
+}
+
+void frmRightClick::afterTrayMenuCloses()
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg());
     t([&] {
         if (m_ctx.mainForm && m_ctx.mainForm->isMinimized() && MinimizedFromTrayMenu == 0)
             MaximizeMDIForm();
         else
             MinimizedFromTrayMenu = 0;
     });
+}
+
+void frmRightClick::onHostMenuShown()
+{
+    if (m_localPopup)
+        return;
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    t([&] { m_ctx.state.InTray = -1; });
+}
+
+void frmRightClick::onHostMenuClosed()
+{
+    if (m_localPopup)
+        return;
+    // The host may report the chosen item just after the menu closed; its command
+    // runs first, as it does when the menu is popped up here.
+    QTimer::singleShot(300, this, &frmRightClick::afterTrayMenuCloses);
+}
+
+void frmRightClick::onTrayChanged(bool available)
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    // The note about the missing tray is out of date once a tray is there.
+    if (available && m_ctx.mainForm && m_ctx.mainForm->StatusBar1->text(1) == NoTrayNote)
+        t([&] { m_ctx.mainForm->StatusBar1->setText(1, QString()); });
+    // A window hidden in a tray that has gone could never come back: it returns
+    // minimized, and the menu leaves its in-tray state.
+    if (!available && mnuSendToTray->isChecked()) {
+        t([&] {
+            if (m_ctx.mainForm)
+                m_ctx.mainForm->showMinimized();
+        });
+        t([&] { leaveTrayMenuHiddenState(); });
+    }
 }
 
 void frmRightClick::mnuRestore_Click()
@@ -168,8 +226,26 @@ void frmRightClick::mnuMaximize_Click()
     });
 }
 
+void frmRightClick::hideMainWindow()
+{
+    if (!m_ctx.mainForm)
+        return;
+    if (taskBar()->inTray()) {
+        m_ctx.mainForm->hide();
+        return;
+    }
+    m_ctx.mainForm->showMinimized();
+    if (!m_noTrayNoted) {
+        m_noTrayNoted = true;
+        m_ctx.mainForm->StatusBar1->setText(1, NoTrayNote);
+        m_ctx.mainForm->StatusBar1->refresh();
+    }
+}
+
 void frmRightClick::enterTrayMenuHiddenState()
 {
+    if (!taskBar()->inTray())
+        return;
     sep0->setVisible(false);
     mnuSendToTray->setChecked(true);
     mnuRestore->setVisible(false);
@@ -177,11 +253,20 @@ void frmRightClick::enterTrayMenuHiddenState()
     mnuMaximize->setVisible(false);
 }
 
+void frmRightClick::leaveTrayMenuHiddenState()
+{
+    sep0->setVisible(true);
+    mnuSendToTray->setChecked(false);
+    mnuRestore->setVisible(true);
+    mnuMinimize->setVisible(true);
+    mnuMaximize->setVisible(true);
+}
+
 void frmRightClick::mnuSendToTray_Click()
 {
     Trap t(m_ctx, ErrorPolicy::longMsg());
     if (!mnuSendToTray->isChecked()) {
-        t([&] { m_ctx.mainForm->hide(); });
+        t([&] { hideMainWindow(); });
         t([&] { enterTrayMenuHiddenState(); });
     } else {
         t([&] {
@@ -189,13 +274,7 @@ void frmRightClick::mnuSendToTray_Click()
             m_ctx.mainForm->raise();
             m_ctx.mainForm->activateWindow();
         });
-        t([&] {
-            sep0->setVisible(true);
-            mnuSendToTray->setChecked(false);
-            mnuRestore->setVisible(true);
-            mnuMinimize->setVisible(true);
-            mnuMaximize->setVisible(true);
-        });
+        t([&] { leaveTrayMenuHiddenState(); });
     }
 }
 

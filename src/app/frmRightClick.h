@@ -37,8 +37,15 @@ public:
     void RestoreMDIForm();
     void MinimizeMDIForm();
 
-    // The tray menu's in-tray state, entered by every Send to Icon Tray command.
+    // What every Send to Icon Tray command does to the main window: hides it when
+    // its icon sits in a tray; with no tray it minimizes it instead, so the desktop's
+    // window list can always bring it back, and says why in the status bar once.
+    void hideMainWindow();
+    // The tray menu's in-tray state, entered by every Send to Icon Tray command; with
+    // no tray the window was only minimized, and the menu stays as it is.
     void enterTrayMenuHiddenState();
+    void leaveTrayMenuHiddenState();
+    static const QString NoTrayNote;
     // Enables Restore/Minimize/Maximize by the main window's state.
     void updateTrayItemsForState(Qt::WindowStates state);
 
@@ -50,10 +57,18 @@ public:
             *mnuSendToTray = nullptr, *sep1 = nullptr, *mnuExit = nullptr;
 
 private:
-    bool waitForTray();
+    // A tray came or went while the program runs.
+    void onTrayChanged(bool available);
+    // The tray menu's own opening and closing, when a StatusNotifier host draws it.
+    void onHostMenuShown();
+    void onHostMenuClosed();
+    // Step 3 of the right-button release: after the tray menu has closed.
+    void afterTrayMenuCloses();
 
     AppContext &m_ctx;
     clsTaskBar *m_taskBar = nullptr;
     std::unique_ptr<QLockFile> m_instanceLock;
     bool m_unloaded = false;
+    bool m_localPopup = false;
+    bool m_noTrayNoted = false;
 };

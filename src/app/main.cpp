@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/frmRightClick.h"
 #include "browser/WebEngineBrowser.h"
 #include "browser/web/WebSession.h"
@@ -12,10 +13,17 @@
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Velloran"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("3.7"));
+    // The command line is answered before any desktop is needed, as in a terminal.
+    QStringList rawArgs;
+    for (int i = 0; i < argc; ++i)
+        rawArgs << QString::fromLocal8Bit(argv[i]);
+    if (const int code = CommandLine::run(rawArgs); code != CommandLine::StartProgram)
+        return code;
+
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Velloran"));
-    QApplication::setApplicationVersion(QStringLiteral("3.7"));
     QApplication::setDesktopFileName(QStringLiteral("velloran"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
     // The program lives on in the tray with no window shown; only its host ends it.

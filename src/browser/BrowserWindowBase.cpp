@@ -319,7 +319,7 @@ void BrowserWindowBase::mnuSendToTray_Click()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     t([&] { m_ctx.state.InTray = -1; });
-    t([&] { m_frame.hide(); });
+    t([&] { m_ctx.host->hideMainWindow(); });
     t([&] { m_ctx.host->enterTrayMenuHiddenState(); });
 }
 

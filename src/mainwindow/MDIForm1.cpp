@@ -724,7 +724,7 @@ void MDIForm1::mnuSendToTray_Click()
 {
     Trap t(m_ctx, ErrorPolicy::longMsg().negativeShown());
     t([&] { m_ctx.state.InTray = 0; });
-    t([&] { hide(); });
+    t([&] { m_ctx.host->hideMainWindow(); });
     t([&] { m_ctx.host->enterTrayMenuHiddenState(); });
 }
 

@@ -111,7 +111,9 @@ protected:
 
         if (!m_text.isEmpty() && content.width() > 0) {
             p.setPen(pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                               m_bevel == 1 ? QPalette::Text : QPalette::ButtonText));
+                               m_bevel == 1   ? QPalette::Text
+                               : m_bevel == 2 ? QPalette::ButtonText
+                                              : QPalette::WindowText));
             if (m_bar->m_elide) {
                 QString line = m_text;
                 line.replace(QLatin1Char('\n'), QLatin1Char(' '));

@@ -2,8 +2,10 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QTimer>
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -92,16 +94,63 @@ double QtScreen::twipsPerPixelY() const
     return screen() ? 1440.0 / screen()->logicalDotsPerInchY() : 15.0;
 }
 
+QtTray::QtTray() : m_poll(new QTimer) {}
+
+QtTray::~QtTray()
+{
+    delete m_poll;
+}
+
+void QtTray::look() const
+{
+    if (m_statusNotifier >= 0)
+        return;
+    // The same question Qt's own tray code asks the session bus.
+    m_statusNotifier = 0;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    if (bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(watcher)) {
+        QDBusInterface w(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+        m_statusNotifier = w.property("IsStatusNotifierHostRegistered").toBool() ? 1 : 0;
+    }
+    QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 bool QtTray::isAvailable() const
 {
-    // A desktop session may start its tray a moment after the programs it launches.
-    QElapsedTimer waited;
-    waited.start();
-    while (!QSystemTrayIcon::isSystemTrayAvailable() && waited.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-        QThread::msleep(100);
-    }
+    look();
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool QtTray::hasDesktop() const
+{
+    const QScreen *s = screen();
+    return s && !s->geometry().isEmpty();
+}
+
+bool QtTray::usesStatusNotifier() const
+{
+    look();
+    return m_statusNotifier == 1;
+}
+
+void QtTray::watch(std::function<void(bool available)> changed)
+{
+    m_changed = std::move(changed);
+    m_last = isAvailable();
+    // A panel may start after the program, or stop and start again; no signal says so
+    // for both tray protocols, so look now and then (a cheap query).
+    m_poll->setInterval(1500);
+    m_poll->disconnect();
+    QObject::connect(m_poll, &QTimer::timeout, m_poll, [this] {
+        const bool now = isAvailable();
+        if (now != m_last) {
+            m_last = now;
+            if (m_changed)
+                m_changed(now);
+        }
+    });
+    m_poll->start();
 }
 
 QAction *QtMenus::popup(QMenu *menu, const QPoint &at)

@@ -45,10 +45,27 @@ public:
     double twipsPerPixelY() const override;
 };
 
+class QTimer;
+
+// QSystemTrayIcon's view of the tray. Qt settles once per run, at its first look,
+// whether icons go through a StatusNotifier host; that first look is taken here
+// together with ours, so both agree.
 class QtTray : public TrayService
 {
 public:
+    QtTray();
+    ~QtTray() override;
     bool isAvailable() const override;
+    bool hasDesktop() const override;
+    bool usesStatusNotifier() const override;
+    void watch(std::function<void(bool available)> changed) override;
+
+private:
+    void look() const;
+    mutable int m_statusNotifier = -1; // unknown until the first look
+    QTimer *m_poll;
+    bool m_last = false;
+    std::function<void(bool)> m_changed;
 };
 
 class QtMenus : public Menus

@@ -82,7 +82,16 @@ class TrayService
 {
 public:
     virtual ~TrayService() = default;
+    // Whether a tray (notification area) is there now to hold the program's icon.
     virtual bool isAvailable() const = 0;
+    // Whether there is a desktop to show windows on at all; a tray is not required.
+    virtual bool hasDesktop() const = 0;
+    // Whether the icon reaches the tray as a StatusNotifierItem on D-Bus (one Activate
+    // for a left click, no double-click, a menu the host draws from an exported copy)
+    // rather than by X11 embedding.
+    virtual bool usesStatusNotifier() const = 0;
+    // Calls `changed` whenever a tray comes or goes; one watcher at a time.
+    virtual void watch(std::function<void(bool available)> changed) = 0;
 };
 
 class SiteProbe

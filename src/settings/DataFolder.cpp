@@ -26,3 +26,20 @@ QString resolveDataFolder(const QString &programFolder)
     QDir().mkpath(config);
     return config;
 }
+
+QString dataFolderProblem(const QString &folder, QLockFile::LockError error)
+{
+    if (error == QLockFile::NoError || error == QLockFile::LockFailedError)
+        return {};
+    const QFileInfo fi(folder);
+    QString why;
+    if (!fi.exists())
+        why = QStringLiteral("the folder does not exist and cannot be created");
+    else if (!fi.isDir())
+        why = QStringLiteral("it is a file, not a folder");
+    else if (error == QLockFile::PermissionError || !fi.isWritable())
+        why = QStringLiteral("Velloran may not write in it");
+    else
+        why = QStringLiteral("the lock file velloran.lock cannot be created in it");
+    return QStringLiteral("Velloran cannot use its data folder %1: %2.").arg(QDir::toNativeSeparators(folder), why);
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <QLockFile>
 #include <QString>
 
 // The one folder that holds velloran.ini and velloran.dat: VELLORAN_HOME when set;
@@ -7,3 +8,8 @@
 // /opt, or a bin/ beside share/velloran); else the user's configuration folder.
 // Created when missing.
 QString resolveDataFolder(const QString &programFolder);
+
+// What keeps `folder` from serving as the data folder once its lock could not be
+// taken with `error`, in words for a person; empty when another running copy holds
+// the lock, the one failure on which the program ends without a word.
+QString dataFolderProblem(const QString &folder, QLockFile::LockError error);

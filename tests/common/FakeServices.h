@@ -93,7 +93,20 @@ class FakeTray : public TrayService
 {
 public:
     bool available = true;
+    bool desktop = true;
+    bool statusNotifier = false;
+    std::function<void(bool)> changed;
     bool isAvailable() const override { return available; }
+    bool hasDesktop() const override { return desktop; }
+    bool usesStatusNotifier() const override { return statusNotifier; }
+    void watch(std::function<void(bool)> onChange) override { changed = std::move(onChange); }
+    // A tray starts or stops on the desktop.
+    void setAvailable(bool now)
+    {
+        available = now;
+        if (changed)
+            changed(now);
+    }
 };
 
 // A whole fake desktop with a fresh context whose data folder is a temporary folder.
