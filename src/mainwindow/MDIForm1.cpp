@@ -26,6 +26,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <optional>
 
@@ -188,6 +189,19 @@ void MDIForm1::createMenus()
     mnuTile = add(mnuWindows, QStringLiteral("mnuTile"), QStringLiteral("&Tile"), QKeySequence(Qt::Key_F5));
     mnuFullScreenWindows = add(mnuWindows, QStringLiteral("mnuFullScreenWindows"), QStringLiteral("&Full Screen"), QKeySequence(Qt::Key_F11));
     connect(mnuWindows, &QMenu::aboutToShow, this, &MDIForm1::updateWindowList);
+
+    // A tab window fills the frame without a title bar of its own; its close box sits
+    // at the end of the menu bar, where a maximized document's close box belongs.
+    cmdCloseTab = new QToolButton(bar);
+    cmdCloseTab->setObjectName(QStringLiteral("cmdCloseTab"));
+    cmdCloseTab->setIcon(QIcon(QStringLiteral(":/icons/close.svg")));
+    cmdCloseTab->setAutoRaise(true);
+    cmdCloseTab->setToolTip(QStringLiteral("Close Window (Ctrl+W)"));
+    cmdCloseTab->setAccessibleName(QStringLiteral("Close Window"));
+    cmdCloseTab->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    cmdCloseTab->hide();
+    bar->setCornerWidget(cmdCloseTab, Qt::TopRightCorner);
+    connect(cmdCloseTab, &QToolButton::clicked, this, [this] { StatusBarTabs_PanelClick(10); });
 
     mnuHelp = bar->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -591,6 +605,8 @@ void MDIForm1::tileHorizontally()
 
 void MDIForm1::onSubWindowActivated(QMdiSubWindow *w)
 {
+    auto *page = qobject_cast<BrowserWindowBase *>(w);
+    cmdCloseTab->setVisible(page && page->isTabWindow());
     // A child's activation runs once each time it becomes the active child.
     if (!w || w == m_lastActivated)
         return;

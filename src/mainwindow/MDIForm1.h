@@ -11,6 +11,7 @@ class QMdiSubWindow;
 class QMenu;
 class QAction;
 class QTimer;
+class QToolButton;
 class BrowserWindowBase;
 class FindBar;
 
@@ -86,6 +87,8 @@ public:
     QAction *mnuFavorites = nullptr, *mnuHistory = nullptr, *mnuSetup = nullptr;
     QAction *mnuCascade = nullptr, *mnuTile = nullptr, *mnuFullScreenWindows = nullptr;
     QAction *mnuHelpContents = nullptr, *mnuScuts = nullptr, *mnuAbout = nullptr;
+    // The close box of the tab window in front; it closes it as the X cell does.
+    QToolButton *cmdCloseTab = nullptr;
 
     static const QString StartTip;
 

@@ -4,6 +4,8 @@
 #include "FakeServices.h"
 #include "app/frmRightClick.h"
 #include "browser/BrowserWindowBase.h"
+#include "browser/PageKeeper.h"
+#include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include "mainwindow/MDIForm1.h"
 #include "mainwindow/Tips.h"
 #include "platform/PanelBar.h"
@@ -39,6 +41,8 @@ struct Program
     }
 };
 
+const QString kTypingNote = QStringLiteral(" Not reloaded: \"Site 2\" holds changes you have not sent.");
+
 long residentKiB()
 {
     QFile f(QStringLiteral("/proc/self/statm"));
@@ -57,6 +61,8 @@ private slots:
     void unreachableSiteKeepsThePage();
     void pagesHealAfterTheirRendererDies();
     void thirtyDaysOfTicks();
+    void skippedPageKeepsItsNote();
+    void fullScreenPageHasTheSameGuards();
 };
 
 void ReliabilityTest::typingIsNeverReloadedAway()
@@ -182,6 +188,64 @@ void ReliabilityTest::thirtyDaysOfTicks()
     const long growth = residentKiB() - rssAtDay1;
     qInfo("resident memory after day 1: %ld KiB, growth to day 30: %ld KiB", rssAtDay1, growth);
     QVERIFY2(growth < 4096, qPrintable(QStringLiteral("grew by %1 KiB").arg(growth)));
+}
+
+// A page skipped in the background keeps its note until it is reloaded, shown
+// whenever its window comes to the front.
+void ReliabilityTest::skippedPageKeepsItsNote()
+{
+    Program p;
+    p.start(2, "0,-1,1,0,0,-1\r\n");
+    FakeBrowser *second = Program::page(p.windows().last());
+    second->editing = true;
+    Program::page(p.windows().first())->title = QStringLiteral("Front page");
+    p.m()->Timer1_Timer();
+    emit Program::page(p.windows().first())->DownloadComplete();
+    QCOMPARE(p.m()->StatusBar1->text(1), QStringLiteral("Front page "));
+    p.m()->StatusBarTabs_PanelClick(3);
+    QCOMPARE(p.m()->StatusBar1->text(1), kTypingNote);
+    emit second->DownloadComplete(); // the person's own navigation in it
+    QCOMPARE(p.m()->StatusBar1->text(1), kTypingNote);
+    second->editing = false;
+    p.m()->Timer1_Timer();
+    p.m()->StatusBarTabs_PanelClick(2);
+    p.m()->StatusBarTabs_PanelClick(3);
+    QVERIFY(p.m()->StatusBar1->text(1) != kTypingNote);
+}
+
+// The full-screen page: the person's typing, a site that does not answer and a dead
+// renderer are handled as in the framed windows.
+void ReliabilityTest::fullScreenPageHasTheSameGuards()
+{
+    Program p;
+    p.start(2, "0,-1,1,0,0,-1\r\n");
+    p.m()->StatusBarTabs_PanelClick(3);
+    p.m()->mnuFullScreen->trigger();
+    frmHTMLBrowserFullScreen *fs = p.d.ctx->fullScreen;
+    QVERIFY(fs);
+    FakeBrowser *b = qobject_cast<FakeBrowser *>(fs->WebBrowser1);
+    b->url = QStringLiteral("http://site2.test/");
+    b->editing = true;
+    p.m()->Timer1_Timer();
+    QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
+    QVERIFY(fs->reloadPending());
+    QCOMPARE(fs->lblNote->text(), kTypingNote.trimmed());
+
+    b->editing = false;
+    p.d.probe.answers = false;
+    p.m()->Timer1_Timer();
+    QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
+    QVERIFY(fs->lblNote->text().startsWith(QStringLiteral("Not refreshed: site2.test")));
+    p.d.probe.answers = true;
+    p.m()->Timer1_Timer();
+    QCOMPARE(b->count(QStringLiteral("Refresh")), 1);
+    emit b->DownloadComplete();
+    QVERIFY(fs->lblNote->text().isEmpty());
+
+    emit b->RendererCrashed();
+    QVERIFY(fs->keeper()->crashNotice()->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(b->count(QStringLiteral("Refresh")), 2, 10000);
+    delete fs;
 }
 
 QTEST_MAIN(ReliabilityTest)

@@ -17,6 +17,7 @@
 #include "platform/ToolBar.h"
 #include <QMdiArea>
 #include <QMenu>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -83,6 +84,7 @@ private slots:
     void arrangements();
     void tabLabelsOnSmallScreen();
     void tabClicksAndCloseCell();
+    void closingPagesAmongOtherWindows();
     void trayMenuStates();
     void rightClickDismissalMaximizes();
     void timerTicks();
@@ -366,6 +368,39 @@ void StartupTest::tabClicksAndCloseCell()
     QCOMPARE(tabs->text(10), QStringLiteral("X"));
     QCOMPARE(tabs->bevel(10), 2);
     QVERIFY(!m->mnuURLs[2]->isVisible());
+}
+
+// The tab window's own close box, the current page after a close, and the last page
+// closed while an information window is open.
+void StartupTest::closingPagesAmongOtherWindows()
+{
+    Program p;
+    p.start(dataFile({{1, {QStringLiteral("http://a/"), 0, QStringLiteral("A")}},
+                      {2, {QStringLiteral("http://b/"), -1, QStringLiteral("B")}},
+                      {3, {QStringLiteral("http://c/"), -1, QStringLiteral("C")}}}));
+    MDIForm1 *m = p.main();
+    QVERIFY(m->cmdCloseTab->isVisible());
+    m->StatusBarTabs_PanelClick(4);
+    m->cmdCloseTab->click(); // closes slot 3 as the X cell would
+    QCOMPARE(p.windows().size(), 1);
+    QVERIFY(m->StatusBarTabs->text(4).isEmpty());
+    QCOMPARE(m->StatusBarTabs->text(10), QStringLiteral("X"));
+    // Slot 1 is only listed on the File menu: the current page is slot 2's.
+    QCOMPARE(p.state().CurrentSlot, int16_t(2));
+    QCOMPARE(p.state().CurrentURL, QStringLiteral("http://b/"));
+
+    m->mnuScuts->trigger();
+    m->StatusBarTabs_PanelClick(3);
+    m->cmdCloseTab->click(); // the last page, with Keyboard Shortcuts still open
+    QVERIFY(p.windows().isEmpty());
+    QVERIFY(!m->mnuEdit->menuAction()->isVisible() && !m->mnuView->menuAction()->isVisible());
+    QVERIFY(m->StatusBarTabs->text(10).isEmpty());
+    QVERIFY(!m->cmdCloseTab->isVisible());
+    QVERIFY(p.d.messages.shown.isEmpty());
+
+    Program cascade;
+    cascade.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}}}), "0,0,1,0,-1,0\r\n");
+    QVERIFY(!cascade.main()->cmdCloseTab->isVisible()); // framed windows have their own
 }
 
 void StartupTest::trayMenuStates()
