@@ -19,8 +19,8 @@ LINKS = beacon_page(
     "<a id=out href='/elsewhere' target=_blank>elsewhere</a> <button id=pop>sign in</button>",
     "window.done = function () { fetch('/loaded?page=opener-told'); };"
     "pop.onclick = function () { window.open('/popup', 'signin', 'width=420,height=480'); };"
-    "window.addEventListener('load', function () {"
-    " fetch('/loaded?page=zoom-' + Math.round(devicePixelRatio * 100)); });")
+    "function zoom() { fetch('/loaded?page=zoom-' + Math.round(devicePixelRatio * 100)); }"
+    "window.addEventListener('load', zoom); window.addEventListener('resize', zoom);")
 POPUP = beacon_page("Popup", "popup", "signing in",
                     "window.opener.done(); setTimeout(function () { window.close(); }, 1500);")
 
