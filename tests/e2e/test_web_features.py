@@ -95,6 +95,7 @@ def main(args):
                   "the download was not saved in the downloads folder")
         done = h.find_windows("Downloaded report.csv - Velloran", sc.env, 20)
         sc.expect(done, "no message that the download finished")
+        sc.shot("downloaded")
         sc.key(done[0], "Return")
 
         # A notification while Velloran is in the tray; clicking it brings the page back.
