@@ -141,6 +141,8 @@ void showSitePermissions(WebPage *page, QWidget *parent)
             list->setCurrentItem(list->topLevelItem(0));
         forget->setEnabled(list->currentItem() != nullptr);
         forgetAll->setEnabled(!kept.isEmpty());
+        if (kept.isEmpty())
+            buttons->button(QDialogButtonBox::Close)->setFocus();
     };
     QObject::connect(forget, &QPushButton::clicked, dialog, [=] {
         if (guard && list->currentItem())
