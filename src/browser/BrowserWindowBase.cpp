@@ -73,6 +73,17 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QSt
     connect(WebBrowser1, &BrowserControl::DownloadComplete, this, &BrowserWindowBase::WebBrowser1_DownloadComplete);
     connect(WebBrowser1, &BrowserControl::NavigateComplete2, this, &BrowserWindowBase::WebBrowser1_NavigateComplete2);
     connect(WebBrowser1, &BrowserControl::GotFocus, this, &BrowserWindowBase::WebBrowser1_GotFocus);
+    connect(WebBrowser1, &BrowserControl::statusText, this, &BrowserWindowBase::statusNote);
+    // One of the page's notifications was clicked: the page comes to the front.
+    connect(WebBrowser1, &BrowserControl::wantsFront, this, [this] {
+        if (m_ctx.host && m_ctx.host->mnuSendToTray->isChecked())
+            m_ctx.host->mnuSendToTray_Click();
+        m_frame.setWindowState(m_frame.windowState() & ~Qt::WindowMinimized);
+        m_frame.show();
+        m_frame.raise();
+        m_frame.activateWindow();
+        m_frame.showChild(this);
+    });
     m_keeper = new PageKeeper(ctx, WebBrowser1, m_body, [this] { return caption(); });
     connect(m_keeper, &PageKeeper::noteChanged, this, &BrowserWindowBase::statusNote);
 
