@@ -30,6 +30,12 @@ def parent_of(log_path, title):
     titles, parents = {}, {}
     with open(log_path, errors="replace") as f:
         for line in f:
+            # Ids are reused once a window is gone.
+            m = re.search(r"-> xdg_toplevel@(\d+)\.destroy\(\)", line)
+            if m:
+                titles.pop(m.group(1), None)
+                parents.pop(m.group(1), None)
+                continue
             m = re.search(r"-> xdg_toplevel@(\d+)\.set_title\(\"(.*)\"\)", line)
             if m:
                 titles[m.group(1)] = m.group(2)
