@@ -7,7 +7,8 @@ screenshots, and how its windows relate from its own Wayland requests (WAYLAND_D
 Pages load and reload on the timer, a tab switches pages, full screen covers the whole
 output (panel included) and returns, Set Up opens as a child of the main window and the
 Favorites window opens where the compositor puts it, with no message either way;
-Tile and Cascade arrange the pages; File > Exit ends the program."""
+Tile and Cascade arrange the pages; File > Exit ends the program, and nothing along
+the way complains about Wayland."""
 
 import os
 import re
@@ -47,6 +48,13 @@ def parent_of(log_path, title):
     if not child or not parents.get(child[-1]):
         return None
     return titles.get(parents[child[-1]])
+
+
+def complaints(app):
+    """What the program or its Wayland connection reported as wrong."""
+    with open(app.err_path, errors="replace") as f:
+        return [line.strip() for line in f
+                if re.search(r"qt\.qpa\.wayland|[Ww]ayland does not support|wl_display@\d+\.error", line)]
 
 
 def main(args):
@@ -129,6 +137,7 @@ def main(args):
         sc.shot("favorites")
         sr.press("Exit", "menu item")
         sc.expect(app.wait(30) == 0, f"File > Exit did not end Velloran cleanly: {app.proc.returncode}")
+        sc.expect(not complaints(app), f"complaints about Wayland: {complaints(app)[:5]}")
 
         # Tile, then Cascade, from the Window menu.
         home = sc.new_home()
@@ -160,6 +169,7 @@ def main(args):
         sc.final_shot()
         sr.press("Exit", "menu item")
         sc.expect(app.wait(30) == 0, f"File > Exit did not end Velloran cleanly: {app.proc.returncode}")
+        sc.expect(not complaints(app), f"complaints about Wayland: {complaints(app)[:5]}")
 
 
 if __name__ == "__main__":
