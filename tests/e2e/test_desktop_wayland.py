@@ -173,4 +173,9 @@ def main(args):
 
 
 if __name__ == "__main__":
+    # pyatspi comes with Debian's own interpreter; hand over to it when started by another.
+    import importlib.util
+    if importlib.util.find_spec("pyatspi") is None and os.path.exists("/usr/bin/python3") \
+            and os.path.realpath(sys.executable) != os.path.realpath("/usr/bin/python3"):
+        os.execv("/usr/bin/python3", ["/usr/bin/python3", os.path.abspath(__file__), *sys.argv[1:]])
     h.run(main)
