@@ -420,7 +420,12 @@ void showFullScreenWindow(AppContext &ctx)
     }
     w->m_activated = false;
     w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-    w->show();
+    // Wayland places a window where the compositor likes and keeps its panels on top,
+    // so there only the full-screen state covers the output.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        w->showFullScreen();
+    else
+        w->show();
     w->raise();
     w->activateWindow();
     // Some platforms deliver no WindowActivate (or deliver it later); the guard keeps
