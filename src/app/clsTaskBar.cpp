@@ -1,5 +1,6 @@
 #include "app/clsTaskBar.h"
 #include "platform/Services.h"
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -17,6 +18,11 @@ clsTaskBar::clsTaskBar(TrayService &tray, QObject *parent)
     });
 }
 
+bool clsTaskBar::inTray() const
+{
+    return m_wanted && m_tray.isAvailable();
+}
+
 int clsTaskBar::fnTaskbarExists() const
 {
     return m_tray.hasDesktop() ? 1 : 0;
@@ -27,7 +33,6 @@ void clsTaskBar::AddIconToTray(const QIcon &icon, int)
     m_icon->setIcon(icon);
     m_icon->setToolTip(m_tip.trimmed());
     m_wanted = true;
-    m_trayPresent = m_tray.isAvailable();
     m_statusNotifier = m_tray.usesStatusNotifier();
     if (m_statusNotifier && m_menu)
         m_icon->setContextMenu(m_menu);
@@ -38,9 +43,10 @@ void clsTaskBar::AddIconToTray(const QIcon &icon, int)
 
 void clsTaskBar::onTrayChanged(bool available)
 {
-    m_trayPresent = available;
-    if (available && m_wanted) {
-        // Hiding and showing again docks the icon in the tray that has just appeared.
+    // Qt docks an X11 icon by itself when a tray appears; showing it again there would
+    // replace the docked icon under the person's pointer. A StatusNotifier icon is
+    // registered with the new tray by showing it again.
+    if (available && m_wanted && QGuiApplication::platformName() != QLatin1String("xcb")) {
         m_icon->hide();
         m_icon->show();
     }

@@ -32,7 +32,8 @@ public:
 
     bool iconVisible() const;
     // Whether the icon sits in a tray now, so a window hidden there can come back.
-    bool inTray() const { return m_wanted && m_trayPresent; }
+    // Asked of the desktop each time: a tray that started a moment ago counts at once.
+    bool inTray() const;
     bool statusNotifier() const { return m_statusNotifier; }
     QString tip() const { return m_tip; }
     QSystemTrayIcon *icon() const { return m_icon; }
@@ -50,6 +51,5 @@ private:
     QMenu *m_menu = nullptr;
     QString m_tip = QString(64, QLatin1Char(' '));
     bool m_wanted = false;
-    bool m_trayPresent = false;
     bool m_statusNotifier = false;
 };

@@ -8,6 +8,7 @@
 #include "platform/PanelBar.h"
 #include "settings/DataFolder.h"
 #include <QCursor>
+#include <QEvent>
 #include <QDir>
 #include <QLockFile>
 #include <QMenu>
@@ -268,6 +269,40 @@ void frmRightClick::leaveTrayMenuHiddenState()
     mnuMaximize->setVisible(true);
 }
 
+namespace {
+// X11 workaround: a window that the window manager once minimized and restored can keep
+// a stale hidden state on its native window, which Qt copies back when the window is
+// shown again, so the manager maps it minimized. A window coming back from the tray is
+// brought out of that once, until it is active.
+class UnminimizeOnce : public QObject
+{
+public:
+    explicit UnminimizeOnce(QWidget *w) : QObject(w) { w->installEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *w = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::WindowStateChange && w->isMinimized()) {
+            QTimer::singleShot(0, w, [w] {
+                w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+                w->show();
+                w->raise();
+                w->activateWindow();
+            });
+            deleteLater();
+        } else if (event->type() == QEvent::WindowActivate) {
+            deleteLater();
+        }
+        return false;
+    }
+};
+} // namespace
+
+void frmRightClick::unminimizeOnNextShow(QWidget *window)
+{
+    if (window && !m_unminimize)
+        m_unminimize = new UnminimizeOnce(window);
+}
+
 void frmRightClick::mnuSendToTray_Click()
 {
     Trap t(m_ctx, ErrorPolicy::longMsg());
@@ -276,6 +311,7 @@ void frmRightClick::mnuSendToTray_Click()
         t([&] { enterTrayMenuHiddenState(); });
     } else {
         t([&] {
+            unminimizeOnNextShow(m_ctx.mainForm);
             m_ctx.mainForm->show();
             m_ctx.mainForm->raise();
             m_ctx.mainForm->activateWindow();

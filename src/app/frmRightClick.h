@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -57,6 +58,8 @@ public:
             *mnuSendToTray = nullptr, *sep1 = nullptr, *mnuExit = nullptr;
 
 private:
+    void unminimizeOnNextShow(QWidget *window);
+    QPointer<QObject> m_unminimize;
     // A tray came or went while the program runs.
     void onTrayChanged(bool available);
     // The tray menu's own opening and closing, when a StatusNotifier host draws it.

@@ -48,7 +48,12 @@ def main(args):
         sc.key(main_win, "ctrl+t")
         if not h.wait_for(lambda: not s.velloran_windows(env, "NORMAL"), 10, 0.2):
             sc.fail("with a tray now, Ctrl+T did not hide the main window")
-        rect = s.client_rect(icon, env)
+        # The tray may dock the icon again as it settles: take the icon window as it is now.
+        def icon_rect():
+            now = s.tray_icon_window(env)
+            return s.client_rect(now, env) if now else None
+        rect = h.wait_for(icon_rect, 10, 0.3)
+        sc.expect(rect, "the late tray's icon went away")
         sc.double_click(rect[0] + rect[2] // 2, rect[1] + rect[3] // 2)
         if not h.wait_for(lambda: s.velloran_windows(env, "NORMAL"), 10, 0.2):
             sc.fail("double-clicking the late tray's icon did not bring the main window back")
