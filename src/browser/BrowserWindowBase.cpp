@@ -47,9 +47,11 @@ QList<VToolBar::ButtonSpec> toolbarButtons()
 
 } // namespace
 
-BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QString &readyCaption)
-    : m_ctx(ctx), m_frame(frame)
+BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const UrlRecord &record,
+                                     const QString &readyCaption)
+    : m_ctx(ctx), m_frame(frame), m_slot(record.slot), m_homeCaption(record.caption())
 {
+    HomeURL = record.url;
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(readyCaption);
     setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
@@ -76,6 +78,8 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QSt
     m_keeper = new PageKeeper(ctx, WebBrowser1, m_body, [this] { return caption(); });
     connect(m_keeper, &PageKeeper::noteChanged, this, &BrowserWindowBase::statusNote);
 
+    // The registry finds a slot's window by its Tag.
+    setFormTag(this, QString::number(m_slot));
     ctx.windows.join(this);
 }
 
@@ -87,17 +91,6 @@ BrowserWindowBase::~BrowserWindowBase()
 QString BrowserWindowBase::tag() const
 {
     return formTag(this);
-}
-
-int BrowserWindowBase::slot() const
-{
-    bool ok = false;
-    const int n = tag().trimmed().toInt(&ok);
-    if (!ok)
-        throw RuntimeError::typeMismatch();
-    if (n < -32768 || n > 32767)
-        throw RuntimeError::overflow();
-    return n;
 }
 
 int BrowserWindowBase::innerWidth() const { return m_body->width(); }
@@ -122,9 +115,7 @@ void BrowserWindowBase::layoutPage(bool recomputeWidth, bool move, bool setToolb
 void BrowserWindowBase::Form_Load()
 {
     Trap t(m_ctx, PageButtons::loadPolicy(m_ctx, *Toolbar1));
-    auto &s = m_ctx.state;
-    t([&] { HomeURL = s.RecordURL; });
-    t([&] { setWindowTitle(s.RecordCaption); });
+    t([&] { setWindowTitle(m_homeCaption); });
     t([&] { WebBrowser1->Navigate(HomeURL); });
     t([&] {
         if (!m_frame.mnuView->menuAction()->isVisible()) {
@@ -161,7 +152,7 @@ void BrowserWindowBase::tabHighlighting()
 {
     m_frame.LockFrameDrawing(0);
     for (int i = 2; i <= 9; ++i)
-        m_frame.StatusBarTabs->setBevel(i, tag() != QString::number(i - 1) ? 2 : 1);
+        m_frame.StatusBarTabs->setBevel(i, m_slot != i - 1 ? 2 : 1);
     m_frame.LockFrameDrawing(1);
 }
 
@@ -171,9 +162,9 @@ void BrowserWindowBase::currentWindowPick()
     // A slot only listed on the URL menu has no window: it cannot be the current page.
     for (int i = 1; i <= 8; ++i) {
         auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(i)));
-        if (s.SlotClosed(i) == 0 && w && !w->m_unloaded) {
-            s.CurrentURL = s.SlotURLs(i);
-            s.CurrentCaption = s.SlotCaptions(i);
+        if (s.Slots(i).closed == 0 && w && !w->m_unloaded) {
+            s.CurrentURL = s.Slots(i).url;
+            s.CurrentCaption = s.Slots(i).caption;
             s.CurrentSlot = int16_t(i);
             return;
         }
@@ -184,7 +175,7 @@ void BrowserWindowBase::unloadCommonSteps()
 {
     const int s = slot();
     m_frame.listSlot(s, caption());
-    m_ctx.state.SlotClosed(s) = -1;
+    m_ctx.state.Slots(s).closed = -1;
 }
 
 int BrowserWindowBase::loadedCount(const AppContext &ctx)

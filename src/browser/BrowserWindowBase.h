@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/ErrorTrap.h"
+#include "settings/UrlDataFile.h"
 #include <QMdiSubWindow>
 
 class AppContext;
@@ -17,7 +18,9 @@ class BrowserWindowBase : public QMdiSubWindow
 {
     Q_OBJECT
 public:
-    BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QString &readyCaption);
+    // A window for one slot of the Top 8: it opens on the record's address and is
+    // named after its caption once loaded.
+    BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const UrlRecord &record, const QString &readyCaption);
     ~BrowserWindowBase() override;
 
     enum Button { BtnOpenInIE = 2, BtnRefresh = 4, BtnBack = 5, BtnForward = 6, BtnStop = 7, BtnHome = 8,
@@ -33,14 +36,14 @@ public:
     void Toolbar1_ButtonClick(int index);
     void mnuSendToTray_Click();
 
-    QString tag() const;
-    int slot() const;              // the Tag as a number (error 13 when it is not one)
+    int slot() const { return m_slot; }
+    QString tag() const;           // the slot as text, as the window registry finds it
     QString caption() const { return windowTitle(); }
 
     BrowserControl *WebBrowser1 = nullptr;
     VToolBar *Toolbar1 = nullptr;
     QLineEdit *txtCurrentURL = nullptr;
-    QString HomeURL;
+    QString HomeURL;               // the slot's address, as the data file holds it
     long BrowserWidth = 0;
 
     // Page-area layout; the flags select the variations of activation, resize and
@@ -88,6 +91,9 @@ protected:
     bool m_unloaded = false;
 
 private:
+    const int m_slot;
+    const QString m_homeCaption;
+
     void OpenInNewWindow();
     void RefreshPage();
     void NavigateBack();

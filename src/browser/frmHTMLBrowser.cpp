@@ -3,8 +3,8 @@
 #include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 
-frmHTMLBrowser::frmHTMLBrowser(AppContext &ctx, MDIForm1 &frame)
-    : BrowserWindowBase(ctx, frame, QStringLiteral("Ready - Browser"))
+frmHTMLBrowser::frmHTMLBrowser(AppContext &ctx, MDIForm1 &frame, const UrlRecord &record)
+    : BrowserWindowBase(ctx, frame, record, QStringLiteral("Ready - Browser"))
 {
     setObjectName(QStringLiteral("frmHTMLBrowser"));
 }

@@ -3,8 +3,8 @@
 #include "platform/AppContext.h"
 #include "platform/PanelBar.h"
 
-frmHTMLBrowserTab::frmHTMLBrowserTab(AppContext &ctx, MDIForm1 &frame)
-    : BrowserWindowBase(ctx, frame, QStringLiteral("Ready - Tabbed Browser"))
+frmHTMLBrowserTab::frmHTMLBrowserTab(AppContext &ctx, MDIForm1 &frame, const UrlRecord &record)
+    : BrowserWindowBase(ctx, frame, record, QStringLiteral("Ready - Tabbed Browser"))
 {
     setObjectName(QStringLiteral("frmHTMLBrowserTab"));
     // Tab windows fill the frame without a frame of their own: the strip is their tab bar.

@@ -153,8 +153,8 @@ void frmHTMLBrowserFullScreen::FillTop8List()
     auto &s = m_ctx.state;
     for (int i = 1; i <= 8; ++i) {
         t([&] {
-            if (s.SlotClosed(i) == 0 && !s.SlotCaptions(i).isEmpty())
-                cmbTop8->addItem(QString::number(i) + QStringLiteral(". ") + s.SlotCaptions(i));
+            if (s.Slots(i).closed == 0 && !s.Slots(i).caption.isEmpty())
+                cmbTop8->addItem(QString::number(i) + QStringLiteral(". ") + s.Slots(i).caption);
         });
     }
 }
@@ -222,8 +222,8 @@ void frmHTMLBrowserFullScreen::cmbTop8_Click()
         if (!ok)
             throw RuntimeError::typeMismatch();
     });
-    t([&] { s.CurrentURL = s.SlotURLs(slot); });
-    t([&] { s.CurrentCaption = s.SlotCaptions(slot); });
+    t([&] { s.CurrentURL = s.Slots(slot).url; });
+    t([&] { s.CurrentCaption = s.Slots(slot).caption; });
     t([&] { s.CurrentSlot = int16_t(slot); });
     t([&] { HomeURL = s.CurrentURL; });
     t([&] { HomeCaption = s.CurrentCaption; });
@@ -290,12 +290,8 @@ void frmHTMLBrowserFullScreen::ReturnToMainWindow()
     t([&] { ReturningToMainWindow = true; });
     t([&] { close(); });
     t([&] { frame(m_ctx).show(); });
-    t([&] {
-        // By slot: list positions shift whenever slots were opened out of order or closed.
-        auto *b = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(m_ctx.state.CurrentSlot)));
-        if (b)
-            frame(m_ctx).showChild(b);
-    });
+    // By slot: list positions shift whenever slots were opened out of order or closed.
+    t([&] { frame(m_ctx).showSlot(m_ctx.state.CurrentSlot); });
     t([&] { frame(m_ctx).LockFrameDrawing(1); });
 }
 

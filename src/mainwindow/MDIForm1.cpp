@@ -334,20 +334,49 @@ void MDIForm1::LockFrameDrawing(int mode)
         setUpdatesEnabled(true);
 }
 
-BrowserWindowBase *MDIForm1::createBrowserWindow()
+BrowserWindowBase *MDIForm1::createBrowserWindow(const UrlRecord &r)
 {
     auto &s = m_ctx.state;
     BrowserWindowBase *w;
     if (s.TabbedLayout == -1) {
         s.TabbedActive = -1;
-        w = new frmHTMLBrowserTab(m_ctx, *this);
+        w = new frmHTMLBrowserTab(m_ctx, *this, r);
     } else {
         s.TabbedActive = 0;
-        w = new frmHTMLBrowser(m_ctx, *this);
+        w = new frmHTMLBrowser(m_ctx, *this, r);
     }
     m_mdi->addSubWindow(w);
     w->Form_Load();
     return w;
+}
+
+BrowserWindowBase *MDIForm1::openSlot(const UrlRecord &r, bool show)
+{
+    auto &entry = m_ctx.state.Slots(r.slot);
+    BrowserWindowBase *w = createBrowserWindow(r);
+    entry.url = r.url;
+    entry.caption = r.caption();
+    labelTab(r.slot, r.url, r.alias, r.caption());
+    if (show)
+        showChild(w);
+    unlistSlot(r.slot);
+    entry.closed = 0;
+    return w;
+}
+
+void MDIForm1::closeSlot(int slot)
+{
+    QWidget *w = m_ctx.windows.findByTag(QString::number(slot));
+    if (auto *b = qobject_cast<BrowserWindowBase *>(w))
+        b->unload();
+    else if (w)
+        w->close();
+}
+
+void MDIForm1::showSlot(int slot)
+{
+    if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(slot))))
+        showChild(w);
 }
 
 void MDIForm1::labelTab(int slot, const QString &url, const QString &alias, const QString &caption)
@@ -473,9 +502,7 @@ void MDIForm1::Form_Load()
     });
     t([&] { s.DataFilePath = m_ctx.dataFolder; });
     t([&] {
-        s.SlotClosed.create();
-        s.SlotURLs.create();
-        s.SlotCaptions.create();
+        s.Slots.create();
     });
     t([&] {
         splash = new frmSplash(m_ctx);
@@ -488,30 +515,18 @@ void MDIForm1::Form_Load()
     t([&] {
         while (!file->atEnd()) {
             const UrlRecord r = readTop8Record(*file);
-            s.RecordSlot = r.slot;
             if (r.url.isEmpty()) {
-                s.SlotClosed(r.slot) = -1;
+                s.Slots(r.slot).closed = -1;
                 continue;
             }
-            s.RecordURL = r.url;
-            s.RecordAutoLoad = r.autoload;
-            s.RecordCaption = r.caption();
             if (r.autoload != -1) {
-                listSlot(r.slot, s.RecordCaption);
+                listSlot(r.slot, r.caption());
                 continue;
             }
-            BrowserWindowBase *w = createBrowserWindow();
-            setFormTag(w, QString::number(r.slot));
-            s.SlotURLs(r.slot) = s.RecordURL;
-            s.SlotCaptions(r.slot) = s.RecordCaption;
-            labelTab(r.slot, r.url, r.alias, s.RecordCaption);
             // In the tabbed arrangement only the first tab is shown, below; a page that
             // was never shown needs no drawing surface, which saves memory on start.
             const bool tabbedArrangement = s.CascadeLayout != -1 && s.TileLayout != -1;
-            if (!(w->isTabWindow() && tabbedArrangement))
-                showChild(w);
-            unlistSlot(r.slot);
-            s.SlotClosed(r.slot) = 0;
+            openSlot(r, !(s.TabbedLayout == -1 && tabbedArrangement));
         }
     });
     t([&] { file.reset(); });
@@ -692,16 +707,15 @@ void MDIForm1::StatusBarTabs_PanelClick(int panel)
     const int slot = panel - 1;
     t([&] {
         StatusBarTabs->setBevel(panel, 1);
-        if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(slot))))
-            showChild(w);
+        showSlot(slot);
         for (int i = 2; i <= 9; ++i)
             if (i != panel)
                 StatusBarTabs->setBevel(i, 2);
     });
     t([&] {
         if (m_ctx.windows.findByTag(QString::number(slot))) {
-            s.CurrentURL = s.SlotURLs(slot);
-            s.CurrentCaption = s.SlotCaptions(slot);
+            s.CurrentURL = s.Slots(slot).url;
+            s.CurrentCaption = s.Slots(slot).caption;
             s.CurrentSlot = int16_t(slot);
         }
     });
@@ -715,13 +729,12 @@ void MDIForm1::mnuCloseWindow_Click()
     BrowserWindowBase *w = activeChild();
     if (!w)
         return; // nothing to close: no message
-    QString slotTag;
+    const int slot = w->slot();
     t([&] { s.InTray = 0; });
-    t([&] { slotTag = QString::number(w->slot()); });
-    t([&] { w->unload(); });
+    t([&] { closeSlot(slot); });
     t([&] {
         if (s.TabbedActive == -1) {
-            const int panel = slotTag.toInt() + 1;
+            const int panel = slot + 1;
             StatusBarTabs->setText(panel, QString());
             StatusBarTabs->setToolTip(panel, QString());
             StatusBarTabs->setTag(panel, QString());
@@ -840,26 +853,15 @@ void MDIForm1::mnuURLs_Click(int index)
             return; // reported once above; nothing to read
         while (!file->atEnd()) {
             const UrlRecord r = file->read();
-            s.RecordSlot = r.slot;
             if (r.slot != slot)
                 continue;
             if (r.url.isEmpty()) {
                 // The entry was blanked in Set Up since it was listed: nothing to open.
                 unlistSlot(slot);
-                s.SlotClosed(slot) = -1;
+                s.Slots(slot).closed = -1;
                 continue;
             }
-            s.RecordURL = r.url;
-            s.RecordAutoLoad = r.autoload;
-            s.RecordCaption = r.caption();
-            BrowserWindowBase *w = createBrowserWindow();
-            setFormTag(w, QString::number(slot));
-            labelTab(slot, r.url, r.alias, s.RecordCaption);
-            s.SlotURLs(slot) = s.RecordURL;
-            s.SlotCaptions(slot) = s.RecordCaption;
-            showChild(w);
-            unlistSlot(slot);
-            s.SlotClosed(slot) = 0;
+            openSlot(r, true);
             opened = true;
         }
     });

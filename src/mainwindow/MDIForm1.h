@@ -14,6 +14,7 @@ class QTimer;
 class QToolButton;
 class BrowserWindowBase;
 class FindBar;
+struct UrlRecord;
 
 // The main frame: holds the browser windows of the Top 8, the tab strip along its
 // top edge, the status bar along its bottom, the menus and the refresh timer.
@@ -32,9 +33,14 @@ public:
     QList<BrowserWindowBase *> childWindows() const;
     QMdiArea *mdiArea() const { return m_mdi; }
 
-    // Creates a browser window of the kind the current layout asks for, from
-    // RecordURL and RecordCaption; its Tag is still empty.
-    BrowserWindowBase *createBrowserWindow();
+    // The one way a slot's page opens: a window of the kind the layout asks for, on
+    // the record's address; its tab is labelled, its entry filled, and the URL menu no
+    // longer lists it. `show` false leaves it unshown (a tab behind the first).
+    BrowserWindowBase *openSlot(const UrlRecord &r, bool show);
+    // The one way a slot's window closes; nothing happens when it has none.
+    void closeSlot(int slot);
+    // Brings a slot's window to the front, when it has one.
+    void showSlot(int slot);
     // Labels a slot's tab: panel slot + 1.
     void labelTab(int slot, const QString &url, const QString &alias, const QString &caption);
     // The File menu's entry of a slot: listed under its caption (with the separator
@@ -101,6 +107,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    BrowserWindowBase *createBrowserWindow(const UrlRecord &r);
     void createMenus();
     void createBars();
     void Form_Resize();

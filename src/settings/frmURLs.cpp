@@ -427,7 +427,7 @@ void frmURLs::cmdOK_Click()
         writer.commit();
     });
     for (const UrlRecord &r : rows)
-        t([&] { updateRunningSlot(r.slot, r.url, r.autoload, r.alias); });
+        t([&] { updateRunningSlot(r); });
 
     t([&] { frame().LockFrameDrawing(1); });
     t([&] { m_ctx.setScreenBusy(false); });
@@ -458,43 +458,30 @@ void frmURLs::cmdOK_Click()
     t([&] { delete splash; });
 }
 
-void frmURLs::updateRunningSlot(int slot, const QString &url, int16_t autoload, const QString &alias)
+void frmURLs::updateRunningSlot(const UrlRecord &r)
 {
-    auto &s = m_ctx.state;
-    s.RecordURL = url;
-    s.RecordAutoLoad = autoload;
-    s.RecordCaption = alias.isEmpty() ? url : alias;
+    auto &entry = m_ctx.state.Slots(r.slot);
     // A changed alias or Auto Load box alone reaches only the file.
-    if (s.SlotURLs(slot) == url)
+    if (entry.url == r.url)
         return;
-    s.SlotURLs(slot) = url;
-    s.SlotCaptions(slot) = s.RecordCaption;
+    entry.url = r.url;
+    entry.caption = r.caption();
 
     MDIForm1 &main = frame();
-    if (s.SlotClosed(slot) == 0) {
-        if (QWidget *old = m_ctx.windows.findByTag(QString::number(slot))) {
-            if (auto *b = qobject_cast<BrowserWindowBase *>(old))
-                b->unload();
-            else
-                old->close();
-            s.SlotClosed(slot) = -1;
-            show();
-        }
+    if (entry.closed == 0 && m_ctx.windows.findByTag(QString::number(r.slot))) {
+        main.closeSlot(r.slot);
+        entry.closed = -1;
+        show();
     }
-    if (url.isEmpty())
+    if (r.url.isEmpty())
         return;
 
-    if (autoload == -1) {
-        BrowserWindowBase *w = main.createBrowserWindow();
-        setFormTag(w, QString::number(slot));
-        main.labelTab(slot, url, alias, s.RecordCaption);
-        main.showChild(w);
+    if (r.autoload == -1) {
+        main.openSlot(r, true);
         main.sep1b->setVisible(false);
-        main.unlistSlot(slot);
-        s.SlotClosed(slot) = 0;
-    } else if (s.TabbedActive == 0) {
+    } else if (m_ctx.state.TabbedActive == 0) {
         // Tab windows put a slot on the menu only at the next start.
-        main.listSlot(slot, s.RecordCaption);
+        main.listSlot(r.slot, r.caption());
     }
 }
 

@@ -59,7 +59,7 @@ private:
     void fillRow(const UrlRecord &r);
     bool minutesAcceptable() const;
     MDIForm1 &frame() const;
-    void updateRunningSlot(int slot, const QString &url, int16_t autoload, const QString &alias);
+    void updateRunningSlot(const UrlRecord &r);
     void applyLayout();
     void setLayoutFlags(int16_t tabbed, int16_t cascade, int16_t tile);
 

@@ -143,7 +143,7 @@ void FullScreenTest::pickerListsEveryOpenSlot()
     {
         Program p;
         p.start(kABC);
-        p.state().SlotCaptions(2).clear();
+        p.state().Slots(2).caption.clear();
         QCOMPARE(lines(p.openOn(1)->cmbTop8), (QStringList{QStringLiteral("1. A"), QStringLiteral("3. C")}));
     }
     {

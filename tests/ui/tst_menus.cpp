@@ -190,7 +190,7 @@ void MenusTest::closeWindowTabbedAndCascade()
         QVERIFY(m->StatusBarTabs->text(3).isEmpty());
         QCOMPARE(m->StatusBarTabs->text(2), QStringLiteral("A"));
         QVERIFY(m->mnuURLs[1]->isVisible());
-        QCOMPARE(p.d.ctx->state.SlotClosed(2), int16_t(-1));
+        QCOMPARE(p.d.ctx->state.Slots(2).closed, int16_t(-1));
     }
     {
         Program p;
@@ -224,8 +224,8 @@ void MenusTest::urlMenu()
     QCOMPARE(m->StatusBarTabs->toolTip(5), QStringLiteral("http://d/"));
     QVERIFY(!m->mnuURLs[3]->isVisible());
     QVERIFY(m->mnuURLs[3]->text().isEmpty());
-    QCOMPARE(p.d.ctx->state.SlotClosed(4), int16_t(0));
-    QCOMPARE(p.d.ctx->state.SlotURLs(4), QStringLiteral("http://d/"));
+    QCOMPARE(p.d.ctx->state.Slots(4).closed, int16_t(0));
+    QCOMPARE(p.d.ctx->state.Slots(4).url, QStringLiteral("http://d/"));
     QCOMPARE(p.d.ctx->windows.count(), 5); // the splash is gone again
     // The layout chosen since start-up decides the kind of window.
     p.d.ctx->state.TabbedLayout = 0;
@@ -241,7 +241,7 @@ void MenusTest::urlMenu()
     m->mnuURLs[3]->trigger();
     QCOMPARE(int(p.windows().size()), before);
     QVERIFY(!m->mnuURLs[3]->isVisible());
-    QCOMPARE(p.d.ctx->state.SlotClosed(4), int16_t(-1));
+    QCOMPARE(p.d.ctx->state.Slots(4).closed, int16_t(-1));
 }
 
 void MenusTest::urlMenuWithoutDataFile()
