@@ -1,4 +1,6 @@
 #include "app/frmRightClick.h"
+#include "browser/BrowserWindowBase.h"
+#include <QLineEdit>
 #include "app/clsTaskBar.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
@@ -180,7 +182,11 @@ void frmRightClick::onTrayChanged(bool available)
     Trap t(m_ctx, ErrorPolicy::longMsg());
     // The note about the missing tray is out of date once a tray is there.
     if (available && m_ctx.mainForm && m_ctx.mainForm->StatusBar1->text(1) == NoTrayNote)
-        t([&] { m_ctx.mainForm->StatusBar1->setText(1, QString()); });
+        t([&] {
+            // The page in front names itself again, as it does when it is activated.
+            const BrowserWindowBase *page = m_ctx.mainForm->activeChild();
+            m_ctx.mainForm->StatusBar1->setText(1, page ? page->txtCurrentURL->text() + QLatin1Char(' ') : QString());
+        });
     // A window hidden in a tray that has gone could never come back: it returns
     // minimized, and the menu leaves its in-tray state.
     if (!available && mnuSendToTray->isChecked()) {

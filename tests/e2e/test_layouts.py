@@ -23,15 +23,19 @@ def colour_of(rgb):
 
 
 def survey(image, rect):
-    """For each page colour: how many grid points show it and their bounding box."""
+    """For each page colour: how many grid points show it and their bounding box.
+    A point counts only where its colour runs on across the next grid points, so a
+    toolbar icon of a similar colour is not taken for a page."""
     x0, y0, w, hgt = rect
     found = {n: {"count": 0, "box": None} for n in NAMES}
     total = 0
     for y in range(y0 + MARGIN, y0 + hgt - MARGIN, STEP):
-        for x in range(x0, x0 + w, STEP):
+        row = [colour_of(image.pixel(x, y)) for x in range(x0, x0 + w, STEP)]
+        for i, x in enumerate(range(x0, x0 + w, STEP)):
             total += 1
-            name = colour_of(image.pixel(x, y))
-            if name:
+            name = row[i]
+            run = row[i:i + 4] if i + 4 <= len(row) else row[-4:]
+            if name and all(r == name for r in run):
                 f = found[name]
                 f["count"] += 1
                 b = f["box"] or (x, y, x, y)
