@@ -1,13 +1,9 @@
 #include "browser/BrowserWindowBase.h"
-#include "app/frmRightClick.h"
 #include "browser/BrowserControl.h"
 #include "browser/Geometry.h"
 #include "browser/PageButtons.h"
 #include "browser/PageKeeper.h"
-#include "mainwindow/MDIForm1.h"
-#include "mainwindow/Tips.h"
 #include "platform/AppContext.h"
-#include "platform/PanelBar.h"
 #include "platform/ToolBar.h"
 #include <QCloseEvent>
 #include <QIcon>
@@ -16,6 +12,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+#include <QMdiArea>
 #include <QMenu>
 
 namespace {
@@ -47,9 +44,8 @@ QList<VToolBar::ButtonSpec> toolbarButtons()
 
 } // namespace
 
-BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const UrlRecord &record,
-                                     const QString &readyCaption)
-    : m_ctx(ctx), m_frame(frame), m_slot(record.slot), m_homeCaption(record.caption())
+BrowserWindowBase::BrowserWindowBase(AppContext &ctx, const UrlRecord &record, const QString &readyCaption)
+    : m_ctx(ctx), m_slot(record.slot), m_homeCaption(record.caption())
 {
     HomeURL = record.url;
     setAttribute(Qt::WA_DeleteOnClose);
@@ -117,19 +113,8 @@ void BrowserWindowBase::Form_Load()
     Trap t(m_ctx, PageButtons::loadPolicy(m_ctx, *Toolbar1));
     t([&] { setWindowTitle(m_homeCaption); });
     t([&] { WebBrowser1->Navigate(HomeURL); });
-    t([&] {
-        if (!m_frame.mnuView->menuAction()->isVisible()) {
-            m_frame.mnuEdit->menuAction()->setVisible(true);
-            m_frame.mnuView->menuAction()->setVisible(true);
-            m_frame.mnuWindows->menuAction()->setVisible(true);
-            m_frame.mnuOpenInIE->setVisible(true);
-            m_frame.sep0->setVisible(true);
-        }
-    });
-    t([&] {
-        m_frame.StatusBar1->setText(1, caption() + QLatin1Char(' '));
-        m_frame.StatusBar1->refresh();
-    });
+    t([&] { emit firstLoaded(); });
+    t([&] { emit statusText(caption() + QLatin1Char(' ')); });
     t([&] { Toolbar1->setButtonToolTip(BtnHome, QStringLiteral("Home - ") + caption()); });
     t([&] { FitHeightToWorkArea(this, *m_ctx.screen); });
 }
@@ -141,19 +126,26 @@ void BrowserWindowBase::commonActivate()
         if (m_ctx.state.RefreshOnActive != 0)
             refreshSafely();
     });
-    t([&] {
-        m_frame.StatusBar1->setText(1, pageStatus(txtCurrentURL->text() + QLatin1Char(' ')));
-        m_frame.StatusBar1->refresh();
-    });
-    t([&] { m_frame.StatusBar1->setText(2, alternateTip(m_frame.StatusBar1->text(2))); });
+    t([&] { emit statusText(pageStatus(txtCurrentURL->text() + QLatin1Char(' '))); });
+    t([&] { emit activated(); });
 }
 
 void BrowserWindowBase::tabHighlighting()
 {
-    m_frame.LockFrameDrawing(0);
-    for (int i = 2; i <= 9; ++i)
-        m_frame.StatusBarTabs->setBevel(i, m_slot != i - 1 ? 2 : 1);
-    m_frame.LockFrameDrawing(1);
+    emit tabSelected(m_slot);
+}
+
+bool BrowserWindowBase::isFront() const
+{
+    return mdiArea() && mdiArea()->currentSubWindow() == this;
+}
+
+void BrowserWindowBase::maximizeFrontWindow()
+{
+    QMdiSubWindow *front = mdiArea() ? mdiArea()->currentSubWindow() : nullptr;
+    if (!front)
+        throw RuntimeError::noObject();
+    front->showMaximized();
 }
 
 void BrowserWindowBase::currentWindowPick()
@@ -173,9 +165,8 @@ void BrowserWindowBase::currentWindowPick()
 
 void BrowserWindowBase::unloadCommonSteps()
 {
-    const int s = slot();
-    m_frame.listSlot(s, caption());
-    m_ctx.state.Slots(s).closed = -1;
+    emit slotReleased(m_slot, caption());
+    m_ctx.state.Slots(m_slot).closed = -1;
 }
 
 int BrowserWindowBase::loadedCount(const AppContext &ctx)
@@ -193,23 +184,12 @@ bool BrowserWindowBase::isLastBrowserWindow() const
     return loadedCount(m_ctx) == 1;
 }
 
-void BrowserWindowBase::hideBrowserMenus()
-{
-    m_frame.mnuEdit->menuAction()->setVisible(false);
-    m_frame.mnuView->menuAction()->setVisible(false);
-    m_frame.mnuWindows->menuAction()->setVisible(false);
-    m_frame.mnuOpenInIE->setVisible(false);
-    m_frame.sep0->setVisible(false);
-}
-
 void BrowserWindowBase::statusNote(const QString &text)
 {
     // A note about a page in the background would be overwritten at once by the
     // page in front; it is shown when its own page comes to the front instead.
-    if (m_frame.activeChild() != this)
-        return;
-    m_frame.StatusBar1->setText(1, text);
-    m_frame.StatusBar1->refresh();
+    if (isFront())
+        emit statusText(text);
 }
 
 void BrowserWindowBase::refreshSafely() { m_keeper->refreshSafely(); }
@@ -259,7 +239,7 @@ void BrowserWindowBase::Toolbar1_ButtonClick(int index)
     case BtnPrint: t([&] { PrintPage(); }); break;
     case BtnFullScreen: ShowFullScreen(); break;
     case BtnSendToTray: mnuSendToTray_Click(); break;
-    case BtnFavorites: t([&] { m_frame.mnuFavorites_Click(); }); break;
+    case BtnFavorites: t([&] { emit favoritesWanted(); }); break;
     default: break;
     }
     if (!m_ctx.ended && !m_unloaded)
@@ -302,16 +282,14 @@ void BrowserWindowBase::PrintPage() { WebBrowser1->Print(); }
 void BrowserWindowBase::ShowFullScreen()
 {
     Trap t(m_ctx, showFullScreenPolicy());
-    t([&] { m_frame.hide(); });
-    t([&] { showFullScreenWindow(m_ctx); });
+    t([&] { emit fullScreenWanted(); });
 }
 
 void BrowserWindowBase::mnuSendToTray_Click()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     t([&] { m_ctx.state.InTray = -1; });
-    t([&] { m_ctx.host->hideMainWindow(); });
-    t([&] { m_ctx.host->enterTrayMenuHiddenState(); });
+    t([&] { emit sendToTrayWanted(); });
 }
 
 void BrowserWindowBase::WebBrowser1_BeforeNavigate2()
@@ -333,10 +311,8 @@ void BrowserWindowBase::WebBrowser1_DownloadBegin()
     t([&] { setCursor(Qt::BusyCursor); });
     t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
     t([&] {
-        if (m_frame.activeChild() == this) {
-            m_frame.StatusBar1->setText(1, QStringLiteral(" Downloading ") + WebBrowser1->LocationURL() + QStringLiteral(" ..."));
-            m_frame.StatusBar1->refresh();
-        }
+        if (isFront())
+            emit statusText(QStringLiteral(" Downloading ") + WebBrowser1->LocationURL() + QStringLiteral(" ..."));
     });
 }
 
@@ -349,10 +325,8 @@ void BrowserWindowBase::WebBrowser1_DownloadComplete()
     t([&] { layoutPage(false, false, false); });
     t([&] { txtCurrentURL->setText(WebBrowser1->LocationName()); });
     t([&] {
-        if (m_frame.activeChild() == this) {
-            m_frame.StatusBar1->setText(1, pageStatus(WebBrowser1->LocationName() + QLatin1Char(' ')));
-            m_frame.StatusBar1->refresh();
-        }
+        if (isFront())
+            emit statusText(pageStatus(WebBrowser1->LocationName() + QLatin1Char(' ')));
     });
 }
 

@@ -1,7 +1,5 @@
 #include "browser/Geometry.h"
-#include "browser/BrowserWindowBase.h"
-#include "mainwindow/MDIForm1.h"
-#include "platform/AppContext.h"
+#include "platform/Services.h"
 #include "platform/RuntimeError.h"
 #include <QEvent>
 #include <QWidget>
@@ -74,12 +72,4 @@ void FitHeightToWorkArea(QWidget *window, const ScreenService &screen)
     const int frameExtra = window->isWindow() && window->isVisible()
                                ? window->frameGeometry().height() - window->height() : 0;
     window->resize(window->width(), std::max(0, roundTwips(twips / ty) - frameExtra));
-}
-
-void MaximizeForm(AppContext &ctx)
-{
-    QWidget *child = ctx.mainForm ? ctx.mainForm->activeChild() : nullptr;
-    if (!child)
-        throw RuntimeError::noObject();
-    child->showMaximized();
 }

@@ -5,7 +5,6 @@
 
 class QWidget;
 class ScreenService;
-class AppContext;
 
 // Window placement against the desktop work area. The arithmetic is done in twips
 // exactly as the classic routines did it: products rounded half to even, differences
@@ -23,5 +22,3 @@ void CenterInWorkArea(QWidget *window, const ScreenService &screen);
 void CenterInWorkAreaWhenShown(QWidget *window, const ScreenService &screen);
 // Makes the window exactly as tall as the work area; left, top and width unchanged.
 void FitHeightToWorkArea(QWidget *window, const ScreenService &screen);
-// Shows the main window's active child window maximized (error 91 when there is none).
-void MaximizeForm(AppContext &ctx);

@@ -1,5 +1,4 @@
 #include "mainwindow/MDIForm1.h"
-#include "app/frmRightClick.h"
 #include "browser/BrowserControl.h"
 #include "browser/Geometry.h"
 #include "browser/frmHTMLBrowser.h"
@@ -38,7 +37,6 @@ MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ct
     setWindowTitle(QStringLiteral("Velloran"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
     setAttribute(Qt::WA_QuitOnClose, false);
-    ctx.mainForm = this;
     ctx.windows.join(this);
 
     m_mdi = new QMdiArea(this);
@@ -340,14 +338,123 @@ BrowserWindowBase *MDIForm1::createBrowserWindow(const UrlRecord &r)
     BrowserWindowBase *w;
     if (s.TabbedLayout == -1) {
         s.TabbedActive = -1;
-        w = new frmHTMLBrowserTab(m_ctx, *this, r);
+        w = new frmHTMLBrowserTab(m_ctx, r);
     } else {
         s.TabbedActive = 0;
-        w = new frmHTMLBrowser(m_ctx, *this, r);
+        w = new frmHTMLBrowser(m_ctx, r);
     }
+    connectPage(w);
     m_mdi->addSubWindow(w);
     w->Form_Load();
     return w;
+}
+
+// What a page asks for, the frame carries out.
+void MDIForm1::connectPage(BrowserWindowBase *w)
+{
+    using B = BrowserWindowBase;
+    connect(w, &B::statusText, this, &MDIForm1::showStatus);
+    connect(w, &B::activated, this, [this] { StatusBar1->setText(2, alternateTip(StatusBar1->text(2))); });
+    connect(w, &B::firstLoaded, this, [this] { showPageMenus(true); });
+    connect(w, &B::tabSelected, this, &MDIForm1::selectTab);
+    connect(w, &B::slotReleased, this, &MDIForm1::listSlot);
+    connect(w, &B::lastPageClosed, this, &MDIForm1::lastPageClosed);
+    connect(w, &B::favoritesWanted, this, &MDIForm1::mnuFavorites_Click);
+    connect(w, &B::fullScreenWanted, this, &MDIForm1::enterFullScreen);
+    connect(w, &B::sendToTrayWanted, this, &MDIForm1::sendToTrayWanted);
+}
+
+void MDIForm1::showStatus(const QString &text)
+{
+    StatusBar1->setText(1, text);
+    StatusBar1->refresh();
+}
+
+QString MDIForm1::status() const
+{
+    return StatusBar1->text(1);
+}
+
+void MDIForm1::showPageMenus(bool shown)
+{
+    if (shown && mnuView->menuAction()->isVisible())
+        return;
+    mnuEdit->menuAction()->setVisible(shown);
+    mnuView->menuAction()->setVisible(shown);
+    mnuWindows->menuAction()->setVisible(shown);
+    mnuOpenInIE->setVisible(shown);
+    sep0->setVisible(shown);
+}
+
+void MDIForm1::selectTab(int slot)
+{
+    LockFrameDrawing(0);
+    for (int i = 2; i <= 9; ++i)
+        StatusBarTabs->setBevel(i, slot != i - 1 ? 2 : 1);
+    LockFrameDrawing(1);
+}
+
+void MDIForm1::lastPageClosed(bool tabWindow)
+{
+    LockFrameDrawing(0);
+    showPageMenus(false);
+    if (tabWindow) {
+        for (int i = 2; i <= 9; ++i)
+            StatusBarTabs->setBevel(i, 2);
+        StatusBarTabs->setText(10, QString());
+        StatusBarTabs->setBevel(10, 0);
+    }
+    LockFrameDrawing(1);
+}
+
+void MDIForm1::enterFullScreen()
+{
+    hide();
+    openFullScreenWindow();
+}
+
+void MDIForm1::openFullScreenWindow()
+{
+    // A window that was only minimized keeps its page: it is just shown again.
+    if (!m_fullScreen) {
+        using F = frmHTMLBrowserFullScreen;
+        auto *w = new F(m_ctx);
+        m_fullScreen = w;
+        connect(w, &F::returnWanted, this, &MDIForm1::returnFromFullScreen);
+        connect(w, &F::favoritesWanted, this, &MDIForm1::mnuFavorites_Click);
+        connect(w, &F::exitWanted, this, &MDIForm1::exitWanted);
+        connect(w, &F::unloaded, this, [this, w] {
+            if (m_fullScreen == w)
+                m_fullScreen = nullptr;
+        });
+        w->Form_Load();
+    }
+    m_fullScreen->showInFront();
+}
+
+void MDIForm1::returnFromFullScreen()
+{
+    LockFrameDrawing(0);
+    show();
+    // By slot: list positions shift whenever slots were opened out of order or closed.
+    showSlot(m_ctx.state.CurrentSlot);
+    LockFrameDrawing(1);
+}
+
+void MDIForm1::runSetUp(const QList<UrlRecord> &salvaged)
+{
+    auto *dialog = new frmURLs(m_ctx, this, salvaged);
+    connect(dialog, &frmURLs::frameFrozen, this, [this](bool frozen) { LockFrameDrawing(frozen ? 0 : 1); });
+    connect(dialog, &frmURLs::slotClosing, this, &MDIForm1::closeSlot);
+    connect(dialog, &frmURLs::slotOpening, this, [this](const UrlRecord &r) {
+        openSlot(r, true);
+        sep1b->setVisible(false);
+    });
+    connect(dialog, &frmURLs::slotListed, this, &MDIForm1::listSlot);
+    connect(dialog, &frmURLs::arrangeWanted, this, &MDIForm1::arrangeWindows);
+    connect(dialog, &frmURLs::tileWanted, this, &MDIForm1::tileHorizontally);
+    connect(dialog, &frmURLs::cascadeWanted, this, &MDIForm1::cascade);
+    m_ctx.dialogs->exec(dialog);
 }
 
 BrowserWindowBase *MDIForm1::openSlot(const UrlRecord &r, bool show)
@@ -472,7 +579,7 @@ void MDIForm1::Form_Load()
             }
             m_ctx.error(QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs."));
             s.FirstRun = -1;
-            m_ctx.dialogs->exec(new frmURLs(m_ctx, this, salvaged));
+            runSetUp(salvaged);
         } else {
             delete splash;
             m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
@@ -536,7 +643,7 @@ void MDIForm1::Form_Load()
     t([&] { delete splash; });
     t([&] {
         if (m_ctx.windows.count() == 2)
-            m_ctx.dialogs->exec(new frmURLs(m_ctx, this));
+            runSetUp();
     });
 }
 
@@ -652,8 +759,8 @@ void MDIForm1::Timer1_Timer()
             if (auto *b = qobject_cast<BrowserWindowBase *>(*it); b && b->reloadPending())
                 t([&] { b->refreshSafely(); });
         t([&] {
-            if (m_ctx.fullScreen && m_ctx.fullScreen->isVisible() && m_ctx.fullScreen->reloadPending())
-                m_ctx.fullScreen->refreshSafely();
+            if (m_fullScreen && m_fullScreen->isVisible() && m_fullScreen->reloadPending())
+                m_fullScreen->refreshSafely();
         });
     }
     if (due) {
@@ -661,8 +768,8 @@ void MDIForm1::Timer1_Timer()
             if (auto *b = qobject_cast<BrowserWindowBase *>(*it))
                 t([&] { b->refreshSafely(); });
         t([&] {
-            if (m_ctx.fullScreen && m_ctx.fullScreen->isVisible())
-                m_ctx.fullScreen->refreshSafely();
+            if (m_fullScreen && m_fullScreen->isVisible())
+                m_fullScreen->refreshSafely();
         });
         MinutesElapsed = 0;
     }
@@ -699,8 +806,9 @@ void MDIForm1::StatusBarTabs_PanelClick(int panel)
     }
     // The frame itself stays shown: hiding and re-showing it would only flicker.
     t([&] {
+        // The hidden host is never shown and stays so.
         for (QWidget *w : m_ctx.windows.windows())
-            if (w != this && w != m_ctx.host.data())
+            if (w != this && !w->isHidden())
                 w->hide();
     });
     t([&] { LockFrameDrawing(0); });
@@ -745,7 +853,7 @@ void MDIForm1::mnuCloseWindow_Click()
 void MDIForm1::mnuClose_Click()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
-    t([&] { m_ctx.host->Form_Unload(); });
+    t([&] { emit exitWanted(); });
     m_ctx.endProgram(0);
 }
 
@@ -753,8 +861,7 @@ void MDIForm1::mnuSendToTray_Click()
 {
     Trap t(m_ctx, ErrorPolicy::longMsg().negativeShown());
     t([&] { m_ctx.state.InTray = 0; });
-    t([&] { m_ctx.host->hideMainWindow(); });
-    t([&] { m_ctx.host->enterTrayMenuHiddenState(); });
+    t([&] { emit sendToTrayWanted(); });
 }
 
 void MDIForm1::mnuFavorites_Click()
@@ -772,14 +879,14 @@ void MDIForm1::mnuFavorites_Click()
 void MDIForm1::mnuSetup_Click()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
-    t([&] { m_ctx.dialogs->exec(new frmURLs(m_ctx, this)); });
+    t([&] { runSetUp(); });
 }
 
 void MDIForm1::mnuFullScreen_Click()
 {
     Trap t(m_ctx, ErrorPolicy::navigation().also(9));
     t([&] { hide(); });
-    t([&] { showFullScreenWindow(m_ctx); });
+    t([&] { openFullScreenWindow(); });
 }
 
 void MDIForm1::mnuCascade_Click()
@@ -908,10 +1015,7 @@ void MDIForm1::updateWindowList()
 void MDIForm1::Form_Resize()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown().also(404));
-    t([&] {
-        if (m_ctx.host)
-            m_ctx.host->updateTrayItemsForState(windowState());
-    });
+    t([&] { emit windowStateChanged(windowState()); });
     t([&] {
         const double tx = m_ctx.screen->twipsPerPixelX(), ty = m_ctx.screen->twipsPerPixelY();
         const QRect g = frameGeometry();

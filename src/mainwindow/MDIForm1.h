@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <QPointer>
+#include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include <array>
 #include <cstdint>
 
@@ -14,6 +15,7 @@ class QTimer;
 class QToolButton;
 class BrowserWindowBase;
 class FindBar;
+class frmHTMLBrowserFullScreen;
 struct UrlRecord;
 
 // The main frame: holds the browser windows of the Top 8, the tab strip along its
@@ -51,6 +53,11 @@ public:
     void showChild(BrowserWindowBase *w);
 
     void LockFrameDrawing(int mode);
+    // The status bar's page cell.
+    void showStatus(const QString &text);
+    QString status() const;
+    // The full-screen window while it is open.
+    frmHTMLBrowserFullScreen *fullScreenWindow() const { return m_fullScreen; }
 
     // The refresh timer's tick.
     void Timer1_Timer();
@@ -98,6 +105,12 @@ public:
 
     static const QString StartTip;
 
+signals:
+    // What only the host can do: it owns the tray icon and ends the program.
+    void sendToTrayWanted();
+    void exitWanted();
+    void windowStateChanged(Qt::WindowStates state);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -108,6 +121,14 @@ protected:
 
 private:
     BrowserWindowBase *createBrowserWindow(const UrlRecord &r);
+    void connectPage(BrowserWindowBase *w);
+    void showPageMenus(bool shown);
+    void selectTab(int slot);
+    void lastPageClosed(bool tabWindow);
+    void enterFullScreen();
+    void openFullScreenWindow();
+    void returnFromFullScreen();
+    void runSetUp(const QList<UrlRecord> &salvaged = {});
     void createMenus();
     void createBars();
     void Form_Resize();
@@ -124,6 +145,7 @@ private:
     QMdiArea *m_mdi = nullptr;
     FindBar *m_findBar = nullptr;
     QPointer<QMdiSubWindow> m_lastActivated;
+    QPointer<frmHTMLBrowserFullScreen> m_fullScreen;
     QPointer<QWidget> m_help, m_about, m_shortcuts;
     bool m_closing = false;
 };

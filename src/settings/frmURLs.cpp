@@ -1,8 +1,6 @@
 #include "settings/frmURLs.h"
-#include "browser/BrowserWindowBase.h"
 #include "browser/Geometry.h"
 #include "info/frmSplash.h"
-#include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include "settings/IniFile.h"
@@ -354,13 +352,6 @@ void frmURLs::cmdCancel_Click()
     t([&] { reject(); });
 }
 
-MDIForm1 &frmURLs::frame() const
-{
-    if (!m_ctx.mainForm)
-        throw RuntimeError::noObject();
-    return *m_ctx.mainForm;
-}
-
 bool frmURLs::minutesAcceptable() const
 {
     const QString text = txtMinutes->text();
@@ -390,8 +381,7 @@ void frmURLs::cmdOK_Click()
         // A file still open elsewhere, or a minimized window refusing a move, is harmless.
         if (e.number() == 55 || e.number() == 384)
             return false;
-        if (m_ctx.mainForm)
-            m_ctx.mainForm->LockFrameDrawing(1);
+        emit frameFrozen(false);
         m_ctx.setScreenBusy(false);
         m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
                     + QStringLiteral(". Unable to start. Re-install Velloran"));
@@ -405,7 +395,7 @@ void frmURLs::cmdOK_Click()
         splash->show();
     });
     t([&] { m_ctx.setScreenBusy(true); });
-    t([&] { frame().LockFrameDrawing(0); });
+    t([&] { emit frameFrozen(true); });
 
     // The records hold what the file will hold, so the running windows and a later
     // comparison see the same text as the next start.
@@ -429,7 +419,7 @@ void frmURLs::cmdOK_Click()
     for (const UrlRecord &r : rows)
         t([&] { updateRunningSlot(r); });
 
-    t([&] { frame().LockFrameDrawing(1); });
+    t([&] { emit frameFrozen(false); });
     t([&] { m_ctx.setScreenBusy(false); });
     t([&] {
         if (aliasHadQuote)
@@ -447,7 +437,7 @@ void frmURLs::cmdOK_Click()
         if (s.FirstRun == -1) {
             // Start-up arranged nothing (there was no Top 8 yet): arrange now, and from
             // here on the dialog shows the file that was just written.
-            frame().arrangeWindows();
+            emit arrangeWanted();
             s.FirstRun = 0;
         } else {
             applyLayout();
@@ -467,9 +457,8 @@ void frmURLs::updateRunningSlot(const UrlRecord &r)
     entry.url = r.url;
     entry.caption = r.caption();
 
-    MDIForm1 &main = frame();
     if (entry.closed == 0 && m_ctx.windows.findByTag(QString::number(r.slot))) {
-        main.closeSlot(r.slot);
+        emit slotClosing(r.slot);
         entry.closed = -1;
         show();
     }
@@ -477,11 +466,10 @@ void frmURLs::updateRunningSlot(const UrlRecord &r)
         return;
 
     if (r.autoload == -1) {
-        main.openSlot(r, true);
-        main.sep1b->setVisible(false);
+        emit slotOpening(r);
     } else if (m_ctx.state.TabbedActive == 0) {
         // Tab windows put a slot on the menu only at the next start.
-        main.listSlot(r.slot, r.caption());
+        emit slotListed(r.slot, r.caption());
     }
 }
 
@@ -497,9 +485,9 @@ void frmURLs::applyLayout()
         if (s.TabbedLayout == -1)
             restartNeeded(QStringLiteral("You will need to close and re-open Velloran to apply the tabbed interface."));
         else if (s.TileLayout == -1)
-            frame().tileHorizontally();
+            emit tileWanted();
         else if (s.CascadeLayout == -1)
-            frame().cascade();
+            emit cascadeWanted();
     } else if (s.TabbedActive == -1) {
         if (s.TileLayout == -1)
             restartNeeded(QStringLiteral("You will need to close and re-open Velloran to apply the tile interface."));

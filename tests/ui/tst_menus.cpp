@@ -38,7 +38,7 @@ struct Program
 {
     FakeDesktop d;
     frmRightClick *host = nullptr;
-    MDIForm1 *m() const { return d.ctx->mainForm; }
+    MDIForm1 *m() const { return host->mainWindow(); }
     QList<BrowserWindowBase *> windows() const { return m()->childWindows(); }
     FakeBrowser *page(BrowserWindowBase *w) const { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
     void start(const QByteArray &ini)
@@ -167,13 +167,13 @@ void MenusTest::pageCommands()
     // Both Full Screen items hide the main window and open the same window.
     m->mnuFullScreen->trigger();
     QVERIFY(!m->isVisible());
-    QVERIFY(p.d.ctx->fullScreen);
-    QWidget *first = p.d.ctx->fullScreen.data();
+    QVERIFY(p.m()->fullScreenWindow());
+    QWidget *first = p.m()->fullScreenWindow();
     QCOMPARE(first->metaObject()->className(), "frmHTMLBrowserFullScreen");
     m->show();
     m->mnuFullScreenWindows->trigger();
     QVERIFY(!m->isVisible());
-    QCOMPARE(p.d.ctx->fullScreen->metaObject()->className(), "frmHTMLBrowserFullScreen");
+    QCOMPARE(p.m()->fullScreenWindow()->metaObject()->className(), "frmHTMLBrowserFullScreen");
 }
 
 void MenusTest::closeWindowTabbedAndCascade()

@@ -48,7 +48,7 @@ struct Program
     FakeDesktop d;
     frmRightClick *host = nullptr;
 
-    MDIForm1 *main() const { return d.ctx->mainForm; }
+    MDIForm1 *main() const { return host->mainWindow(); }
     SharedState &state() const { return d.ctx->state; }
     QList<BrowserWindowBase *> windows() const { return main()->childWindows(); }
     FakeBrowser *page(BrowserWindowBase *w) const { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
@@ -573,7 +573,7 @@ void StartupTest::secondInstanceEndsSilently()
     auto *host = new frmRightClick(second);
     host->Form_Load();
     QCOMPARE(process.ends, QList<int>{0});
-    QVERIFY(!second.mainForm);
+    QVERIFY(!host->mainWindow());
     delete host;
     QVERIFY(first.d.process.ends.isEmpty());
 }
