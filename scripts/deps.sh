@@ -21,6 +21,8 @@ PACKAGES=(
   dbus at-spi2-core python3-pyatspi
   # StatusNotifier tray tests: a watcher and host of their own on a private bus
   python3-dbus python3-gi
+  # Wayland: the platform plugin, and headless weston for the end-to-end test
+  qt6-wayland weston
 )
 
 missing=()

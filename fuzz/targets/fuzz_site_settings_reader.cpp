@@ -20,5 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!read && QFile::exists(path) && size > 0)
         fuzzio::fail("a damaged site settings file was not set aside");
     (void)sites.zoom(QStringLiteral("127.0.0.1"));
+    (void)sites.permission(QStringLiteral("http://127.0.0.1"), SiteSettings::Permission::Notifications);
     return 0;
 }

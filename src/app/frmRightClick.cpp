@@ -114,6 +114,10 @@ void frmRightClick::Form_Load()
             enterTrayMenuHiddenState();
         });
         connect(main, &MDIForm1::exitWanted, this, &frmRightClick::Form_Unload);
+        connect(main, &MDIForm1::trayLeaveWanted, this, [this] {
+            if (mnuSendToTray->isChecked())
+                mnuSendToTray_Click();
+        });
         connect(main, &MDIForm1::windowStateChanged, this, &frmRightClick::updateTrayItemsForState);
         main->showMaximized();
         main->Form_Load();

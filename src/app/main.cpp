@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/clsTaskBar.h"
 #include "app/frmRightClick.h"
 #include "browser/WebEngineBrowser.h"
 #include "browser/web/WebSession.h"
@@ -65,6 +66,11 @@ int main(int argc, char *argv[])
     };
 
     auto *host = new frmRightClick(*ctx);
+    // Web notifications show through the tray icon while it sits in an X11 tray.
+    web->trayIcon = [host = QPointer<frmRightClick>(host)]() -> QSystemTrayIcon * {
+        clsTaskBar *bar = host ? host->taskBar() : nullptr;
+        return bar && bar->inTray() && !bar->statusNotifier() ? bar->icon() : nullptr;
+    };
     host->Form_Load();
     int code = ctx->endCode;
     if (!ctx->ended)

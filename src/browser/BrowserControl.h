@@ -50,4 +50,9 @@ signals:
     void findFinished(const QString &text, int matches);
     // The process that drew the page ended abnormally; the page is gone until reloaded.
     void RendererCrashed();
+    // A line for the window's status bar: a download's progress and outcome.
+    void statusText(const QString &text);
+    // The person asked to see this page (clicked one of its notifications): its
+    // window comes to the front, out of the tray if need be.
+    void wantsFront();
 };

@@ -71,6 +71,9 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, const UrlRecord &record, c
     connect(WebBrowser1, &BrowserControl::DownloadComplete, this, &BrowserWindowBase::WebBrowser1_DownloadComplete);
     connect(WebBrowser1, &BrowserControl::NavigateComplete2, this, &BrowserWindowBase::WebBrowser1_NavigateComplete2);
     connect(WebBrowser1, &BrowserControl::GotFocus, this, &BrowserWindowBase::WebBrowser1_GotFocus);
+    connect(WebBrowser1, &BrowserControl::statusText, this, &BrowserWindowBase::statusNote);
+    // One of the page's notifications was clicked: the page comes to the front.
+    connect(WebBrowser1, &BrowserControl::wantsFront, this, &BrowserWindowBase::frontWanted);
     m_keeper = new PageKeeper(ctx, WebBrowser1, m_body, [this] { return caption(); });
     connect(m_keeper, &PageKeeper::noteChanged, this, &BrowserWindowBase::statusNote);
 

@@ -67,6 +67,7 @@ signals:
     void favoritesWanted();
     void fullScreenWanted();
     void sendToTrayWanted();
+    void frontWanted();                         // the person asked to see this page
 
 public:
     // Reloads the page unless that would lose the user's typing or swap the page for

@@ -1,6 +1,9 @@
 #include "browser/WebEngineBrowser.h"
 #include "browser/web/CertificateNotice.h"
+#include "browser/web/PageFullScreen.h"
 #include "browser/web/PageScripts.h"
+#include "browser/web/PageZoom.h"
+#include "browser/web/PermissionBar.h"
 #include "browser/web/WebPage.h"
 #include "browser/web/WebSession.h"
 #include "platform/RuntimeError.h"
@@ -12,28 +15,29 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QShortcut>
 #include <QUuid>
 #include <QVBoxLayout>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineFindTextResult>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
-#include <QWheelEvent>
 #include <memory>
 #include <utility>
 
 namespace {
 
-// The page's context menu: the engine's own, less the developer's entries, plus
-// opening a link in the person's default browser.
+// The page's context menu: the engine's own (saving an image or a link goes through
+// the save dialog), less the developer's entries, plus opening a link in the person's
+// default browser and the answers kept for the site.
 class PageView : public QWebEngineView
 {
 public:
-    PageView(WebSession &session, QWidget *parent) : QWebEngineView(parent), m_session(session) {}
+    PageView(WebSession &session, WebPage *&page, QWidget *parent)
+        : QWebEngineView(parent), m_session(session), m_page(page) {}
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override
@@ -51,19 +55,24 @@ protected:
             const QList<QAction *> actions = menu->actions();
             menu->insertAction(actions.isEmpty() ? nullptr : actions.first(), open);
         }
+        if (!m_page->url().host().isEmpty()) {
+            menu->addSeparator();
+            auto *permissions = new QAction(QStringLiteral("Site &Permissions..."), menu);
+            connect(permissions, &QAction::triggered, this, [this] { showSitePermissions(m_page, window()); });
+            menu->addAction(permissions);
+        }
         menu->popup(event->globalPos());
     }
 
 private:
     WebSession &m_session;
+    WebPage *&m_page;
 };
-
-constexpr int kZoomSteps[] = {25, 33, 50, 67, 75, 80, 90, 100, 110, 125, 150, 175, 200, 250, 300, 400, 500};
 
 } // namespace
 
 WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
-    : BrowserControl(parent), m_session(session), m_view(new PageView(session, this))
+    : BrowserControl(parent), m_session(session), m_view(new PageView(session, m_page, this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -72,6 +81,8 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     m_view->setPage(m_page);
     setFocusProxy(m_view);
     new CertificateNotice(m_view, m_page, this);
+    new PermissionBar(m_view, m_page, this);
+    m_zoom = new PageZoom(session, m_page, this, m_view);
 
     QWebEngineScript watcher;
     watcher.setName(QStringLiteral("velloran-edits"));
@@ -99,7 +110,6 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
         emit DownloadComplete();
     });
     connect(m_page, &QWebEnginePage::urlChanged, this, [this] {
-        applySiteZoom();
         // An address asked for here shows at once, before its load starts: it is
         // reported once the load is under way, in the order every load reports.
         if (m_requested && !m_loading) {
@@ -118,82 +128,43 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
                 if (status != QWebEnginePage::NormalTerminationStatus)
                     emit RendererCrashed();
             });
+    connect(m_page, &WebPage::statusMessage, this, &BrowserControl::statusText);
+    connect(m_page, &WebPage::wantsFront, this, [this] {
+        emit wantsFront();
+        m_view->setFocus();
+    });
+    // The page's own full screen: its view goes over the whole screen until the page
+    // leaves it (Esc there, or the page's own button).
+    connect(m_page, &QWebEnginePage::fullScreenRequested, this, [this](QWebEngineFullScreenRequest request) {
+        if (request.toggleOn() == bool(m_fullScreen))
+            return request.accept();
+        request.accept();
+        if (request.toggleOn())
+            m_fullScreen = new PageFullScreen(m_view, m_page->siteName(), this);
+        else
+            delete m_fullScreen;
+    });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (now && (now == m_view || m_view->isAncestorOf(now)))
             emit GotFocus();
     });
 
-    // Zoom by keyboard, and Ctrl+wheel over the page.
-    auto shortcut = [this](const QList<QKeySequence> &keys, auto slot) {
-        for (const QKeySequence &k : keys) {
-            auto *s = new QShortcut(k, this, slot);
-            s->setContext(Qt::WidgetWithChildrenShortcut);
-        }
-    };
-    shortcut({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, [this] { zoomIn(); });
-    shortcut({QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { zoomOut(); });
-    shortcut({QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { setZoomPercent(100); });
-    qApp->installEventFilter(this);
 }
 
-bool WebEngineBrowser::eventFilter(QObject *watched, QEvent *event)
+WebEngineBrowser::~WebEngineBrowser()
 {
-    if (event->type() == QEvent::Wheel) {
-        auto *wheel = static_cast<QWheelEvent *>(event);
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if ((wheel->modifiers() & Qt::ControlModifier) && widget && m_view->isAncestorOf(widget)) {
-            if (wheel->angleDelta().y() > 0)
-                zoomIn();
-            else if (wheel->angleDelta().y() < 0)
-                zoomOut();
-            return true;
-        }
-    }
-    return BrowserControl::eventFilter(watched, event);
+    // The page goes back to its view before either goes.
+    delete m_fullScreen;
 }
 
-int WebEngineBrowser::zoomPercent() const
-{
-    return qRound(m_page->zoomFactor() * 100);
-}
-
-void WebEngineBrowser::setZoomPercent(int percent)
-{
-    percent = std::clamp(percent, SiteSettings::kMinZoom, SiteSettings::kMaxZoom);
-    m_page->setZoomFactor(percent / 100.0);
-    m_session.sites().setZoom(m_page->url().host(), percent);
-}
-
-void WebEngineBrowser::zoomIn()
-{
-    const int now = zoomPercent();
-    for (int step : kZoomSteps)
-        if (step > now) {
-            setZoomPercent(step);
-            return;
-        }
-}
-
-void WebEngineBrowser::zoomOut()
-{
-    const int now = zoomPercent();
-    for (auto it = std::rbegin(kZoomSteps); it != std::rend(kZoomSteps); ++it)
-        if (*it < now) {
-            setZoomPercent(*it);
-            return;
-        }
-}
-
-void WebEngineBrowser::applySiteZoom()
-{
-    const int percent = m_session.sites().zoom(m_page->url().host());
-    if (percent != zoomPercent())
-        m_page->setZoomFactor(percent / 100.0);
-}
+int WebEngineBrowser::zoomPercent() const { return m_zoom->percent(); }
+void WebEngineBrowser::setZoomPercent(int percent) { m_zoom->setPercent(percent); }
+void WebEngineBrowser::zoomIn() { m_zoom->zoomIn(); }
+void WebEngineBrowser::zoomOut() { m_zoom->zoomOut(); }
 
 void WebEngineBrowser::reportHistoryState()
 {
-    QWebEngineHistory *h = m_view->history();
+    QWebEngineHistory *h = m_page->history();
     emit CommandStateChange(1, h->canGoForward());
     emit CommandStateChange(2, h->canGoBack());
 }
@@ -208,29 +179,29 @@ void WebEngineBrowser::personNavigates()
 void WebEngineBrowser::Navigate(const QString &address)
 {
     personNavigates();
-    m_view->setUrl(QUrl::fromUserInput(address));
+    m_page->setUrl(QUrl::fromUserInput(address));
 }
 
 void WebEngineBrowser::GoBack()
 {
-    if (!m_view->history()->canGoBack())
+    if (!m_page->history()->canGoBack())
         throw RuntimeError::componentFailure();
     personNavigates();
-    m_view->back();
+    m_page->triggerAction(QWebEnginePage::Back);
 }
 
 void WebEngineBrowser::GoForward()
 {
-    if (!m_view->history()->canGoForward())
+    if (!m_page->history()->canGoForward())
         throw RuntimeError::componentFailure();
     personNavigates();
-    m_view->forward();
+    m_page->triggerAction(QWebEnginePage::Forward);
 }
 
 void WebEngineBrowser::Refresh()
 {
     m_page->setAutomaticReload(false);
-    m_view->reload();
+    m_page->triggerAction(QWebEnginePage::Reload);
 }
 
 // Nobody is at the page to answer its leave-this-page question, and the person's
@@ -238,22 +209,22 @@ void WebEngineBrowser::Refresh()
 void WebEngineBrowser::AutoRefresh()
 {
     m_page->setAutomaticReload(true);
-    m_view->reload();
+    m_page->triggerAction(QWebEnginePage::Reload);
 }
 
 void WebEngineBrowser::Stop()
 {
-    m_view->stop();
+    m_page->triggerAction(QWebEnginePage::Stop);
 }
 
 QString WebEngineBrowser::LocationURL() const
 {
-    return m_view->url().toString();
+    return m_page->url().toString();
 }
 
 QString WebEngineBrowser::LocationName() const
 {
-    const QString t = m_view->title();
+    const QString t = m_page->title();
     return t.isEmpty() ? LocationURL() : t;
 }
 

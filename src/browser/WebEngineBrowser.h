@@ -1,6 +1,9 @@
 #pragma once
 #include "browser/BrowserControl.h"
+#include <QPointer>
 
+class PageFullScreen;
+class PageZoom;
 class QWebEngineView;
 class WebPage;
 class WebSession;
@@ -12,6 +15,7 @@ class WebEngineBrowser : public BrowserControl
     Q_OBJECT
 public:
     WebEngineBrowser(WebSession &session, QWidget *parent = nullptr);
+    ~WebEngineBrowser() override;
 
     void Navigate(const QString &address) override;
     void GoBack() override;
@@ -38,17 +42,15 @@ public:
     void zoomIn();
     void zoomOut();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void reportHistoryState();
-    void applySiteZoom();
     void personNavigates();
 
     WebSession &m_session;
     QWebEngineView *m_view;
     WebPage *m_page;
+    PageZoom *m_zoom;
+    QPointer<PageFullScreen> m_fullScreen;
     bool m_loading = false;
     bool m_requested = false;    // Navigate, GoBack or GoForward called; its load not started yet
     bool m_addressHeld = false;  // its new address not reported yet

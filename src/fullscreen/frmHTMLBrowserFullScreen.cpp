@@ -385,7 +385,12 @@ void frmHTMLBrowserFullScreen::showInFront()
 {
     m_activated = false;
     setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
+    // Wayland places a window where the compositor likes and keeps its panels on top,
+    // so there only the full-screen state covers the output.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        showFullScreen();
+    else
+        show();
     raise();
     activateWindow();
     // Some platforms deliver no WindowActivate (or deliver it later); the guard keeps

@@ -362,6 +362,17 @@ void MDIForm1::connectPage(BrowserWindowBase *w)
     connect(w, &B::favoritesWanted, this, &MDIForm1::mnuFavorites_Click);
     connect(w, &B::fullScreenWanted, this, &MDIForm1::enterFullScreen);
     connect(w, &B::sendToTrayWanted, this, &MDIForm1::sendToTrayWanted);
+    connect(w, &B::frontWanted, this, [this, w] { bringPageToFront(w); });
+}
+
+void MDIForm1::bringPageToFront(BrowserWindowBase *w)
+{
+    emit trayLeaveWanted();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    showChild(w);
 }
 
 void MDIForm1::showStatus(const QString &text)

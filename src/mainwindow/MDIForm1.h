@@ -109,6 +109,8 @@ signals:
     // What only the host can do: it owns the tray icon and ends the program.
     void sendToTrayWanted();
     void exitWanted();
+    // The main window is coming to the front: out of the tray, if it is there.
+    void trayLeaveWanted();
     void windowStateChanged(Qt::WindowStates state);
 
 protected:
@@ -122,6 +124,7 @@ protected:
 private:
     BrowserWindowBase *createBrowserWindow(const UrlRecord &r);
     void connectPage(BrowserWindowBase *w);
+    void bringPageToFront(BrowserWindowBase *w);
     void showPageMenus(bool shown);
     void selectTab(int slot);
     void lastPageClosed(bool tabWindow);

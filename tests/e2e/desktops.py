@@ -7,8 +7,10 @@ test's own on it (python3-dbus).
 """
 
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -228,3 +230,188 @@ def run_watcher():
 
 if __name__ == "__main__" and sys.argv[1:] == ["sni-watcher"]:
     run_watcher()
+
+
+# ---------------------------------------------------------------------------
+# A Wayland desktop: weston's headless back end, rendering in memory with pixman.
+
+class Weston:
+    """Headless weston with its desktop shell; `env` points a program at it as a native
+    Wayland client (QT_QPA_PLATFORM=wayland, no DISPLAY). Stands in for harness.Desktop
+    in a Scenario: it has env, screenshot() and close(), but no X tools work on it."""
+
+    def __init__(self, width=1280, height=800, timeout=30, **_ignored):
+        self.size = (width, height)
+        self.timeout = timeout
+        self.env = None
+        self._procs = []
+        self._tmp = None
+
+    def __enter__(self):
+        try:
+            self._start()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def _start(self):
+        h.check(shutil.which("weston"), "weston is not installed (scripts/deps.sh installs it)")
+        self._tmp = tempfile.mkdtemp(prefix="velloran-weston-")
+        runtime = os.path.join(self._tmp, "runtime")
+        os.mkdir(runtime, 0o700)
+        env = os.environ.copy()
+        for var in ("DISPLAY", "XAUTHORITY", "DBUS_SESSION_BUS_ADDRESS", "QT_QPA_PLATFORM"):
+            env.pop(var, None)
+        env["XDG_RUNTIME_DIR"] = runtime
+        env["XDG_CONFIG_HOME"] = os.path.join(self._tmp, "config")
+        w, ht = self.size
+        log = os.path.join(self._tmp, "weston.log")
+        # --debug lets weston-screenshooter read the output.
+        self._procs.append(h._spawn(
+            ["weston", "--backend=headless-backend.so", "--socket=velloran-wl", f"--width={w}",
+             f"--height={ht}", "--use-pixman", "--no-config", "--idle-time=0", "--debug"],
+            env, stdout=log, stderr=log))
+        socket = os.path.join(runtime, "velloran-wl")
+        h.check(h.wait_for(lambda: os.path.exists(socket) and self._answers(env, socket), self.timeout, 0.2),
+                "weston did not start: " + self._log_tail())
+        # An absolute socket path keeps working when a program gets its own XDG_RUNTIME_DIR.
+        env["WAYLAND_DISPLAY"] = socket
+        env["QT_QPA_PLATFORM"] = "wayland"
+        env["XDG_SESSION_TYPE"] = "wayland"
+        self.env = env
+
+    def _answers(self, env, socket):
+        rc, out = h._x(["weston-info"], dict(env, WAYLAND_DISPLAY=socket), timeout=5)
+        return rc == 0 and "weston_desktop_shell" in out
+
+    def _log_tail(self, lines=15):
+        try:
+            with open(os.path.join(self._tmp, "weston.log"), errors="replace") as f:
+                return "".join(f.readlines()[-lines:]).strip() or "(no output)"
+        except OSError:
+            return "(no log)"
+
+    def close(self):
+        for proc in reversed(self._procs):
+            h._stop_group(proc)
+        self._procs = []
+        if self._tmp:
+            shutil.rmtree(self._tmp, ignore_errors=True)
+            self._tmp = None
+
+    def screenshot(self, path):
+        """The output as a PNG at path, through weston's screenshooter."""
+        shots = tempfile.mkdtemp(dir=self._tmp)
+        # It names its picture by the time, in its working folder.
+        subprocess.run(["weston-screenshooter"], env=self.env, cwd=shots, stdin=subprocess.DEVNULL,
+                       capture_output=True, timeout=30)
+        made = [f for f in os.listdir(shots) if f.endswith(".png")]
+        h.check(made, "weston-screenshooter wrote no picture")
+        os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+        shutil.move(os.path.join(shots, made[0]), path)
+        shutil.rmtree(shots, ignore_errors=True)
+        return path
+
+    def grab(self):
+        """The output as a scenario.Image."""
+        import scenario
+        png = self.screenshot(os.path.join(self._tmp, "grab.png"))
+        res = subprocess.run(["convert", png, "-depth", "8", "ppm:-"], capture_output=True, timeout=30)
+        h.check(res.returncode == 0, "convert could not read the screenshot")
+        magic, width, height, maxval, data = res.stdout.split(maxsplit=4)
+        h.check(magic == b"P6" and maxval == b"255", "unexpected screenshot format")
+        return scenario.Image(int(width), int(height), data)
+
+
+class on_weston:
+    """Within this block, scenarios start their desktop on headless weston."""
+
+    def __enter__(self):
+        self._saved = h.Desktop
+        h.Desktop = Weston
+        return self
+
+    def __exit__(self, *exc):
+        h.Desktop = self._saved
+        return False
+
+
+
+class ScreenReader:
+    """The program's accessibility tree on a private AT-SPI bus, read with pyatspi and
+    driven through the controls' own actions, as a screen reader does: the way to press
+    things where no input can be injected (weston's headless back end has no seat).
+    Needs Debian's /usr/bin/python3 (python3-pyatspi); one per test process."""
+
+    def __init__(self, env):
+        import test_accessibility
+        self._ta = test_accessibility
+        self._bus = test_accessibility.A11yBus(env)
+        self.pyatspi = None
+
+    def __enter__(self):
+        self._bus.__enter__()
+        # pyatspi finds its bus when first imported.
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = self._bus.env["DBUS_SESSION_BUS_ADDRESS"]
+        try:
+            import pyatspi
+        except ImportError:
+            self._bus.close()
+            raise h.Failure("pyatspi is missing: install python3-pyatspi and use /usr/bin/python3")
+        self.pyatspi = pyatspi
+        self._address = self._bus._a11y_address()
+        return self
+
+    def __exit__(self, *exc):
+        self._bus.close()
+        return False
+
+    @property
+    def env(self):
+        """What a program needs in its environment to show up here."""
+        return {"DBUS_SESSION_BUS_ADDRESS": self._bus.env["DBUS_SESSION_BUS_ADDRESS"],
+                "NO_AT_BRIDGE": "0", "QT_ACCESSIBILITY": "1", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
+
+    def nodes(self):
+        """Every object of the running Velloran, its tree read afresh."""
+        try:
+            app = self._ta.find_app(self.pyatspi)
+            return list(self._ta.snapshot(self.pyatspi, app).walk()) if app else []
+        except Exception:  # the tree changes while it is read
+            return []
+
+    def shown(self):
+        return [n for n in self.nodes() if n.showing]
+
+    def find(self, name, role, timeout=0.0):
+        """Showing objects with this name and role name ("push button", "dialog", ...)."""
+        return h.wait_for(lambda: [n for n in self.shown() if n.name == name and n.role_name == role],
+                          timeout, 0.3) or []
+
+    def gone(self, name, role, timeout):
+        return h.wait_for(lambda: not [n for n in self.shown() if n.name == name and n.role_name == role],
+                          timeout, 0.3)
+
+    def press(self, name, role, action="Press", timeout=15):
+        """Runs a control's action without waiting for its answer: a command that opens
+        a modal dialog answers only once the dialog has closed."""
+        # Items of a closed menu are there too, though not showing.
+        nodes = h.wait_for(lambda: sorted((n for n in self.nodes() if n.name == name and n.role_name == role),
+                                          key=lambda n: n.showing), timeout, 0.3)
+        h.check(nodes, f"no {role} {name!r} to press")
+        acc = nodes[-1].acc
+        act = acc.queryAction()
+        names = [act.getName(i) for i in range(act.nActions)]
+        h.check(action in names, f"the {role} {name!r} offers {names}, not {action}")
+        h._x(["dbus-send", "--type=method_call", f"--bus={self._address}", f"--dest={acc.app.bus_name}", acc.path,
+              "org.a11y.atspi.Action.DoAction", f"int32:{names.index(action)}"], os.environ, check_rc=True)
+
+    def rect(self, node):
+        """(x, y, width, height) in the coordinates of the window it is in."""
+        e = node.acc.queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        return (e.x, e.y, e.width, e.height)

@@ -1,11 +1,18 @@
+#!/usr/bin/python3
 """Sites for the everyday-browsing scenarios: pages on 127.0.0.1 over HTTP or HTTPS
-(with a self-signed certificate made here by openssl), some behind a password."""
+(with a self-signed certificate made here by openssl), some behind a password, some
+files to download; and a desktop notification service of the test's own on a private
+session bus (python3-dbus):
+
+    python3 websites.py notifications   # runs the service; the bus is in the environment
+"""
 
 import base64
 import http.server
 import os
 import ssl
 import subprocess
+import sys
 import threading
 import urllib.parse
 
@@ -23,10 +30,12 @@ def self_signed_cert(folder):
 
 class Site:
     """Serves `pages` (path -> html) with /loaded?page=NAME beacons counted;
-    paths in `protected` ask for Basic auth with `login` = (user, password)."""
+    paths in `protected` ask for Basic auth with `login` = (user, password);
+    `files` (path -> bytes) are served as attachments to download."""
 
-    def __init__(self, pages, protected=(), login=("user", "pass"), cert=None):
+    def __init__(self, pages, protected=(), login=("user", "pass"), cert=None, files=None):
         self.pages, self.protected, self.cert = dict(pages), set(protected), cert
+        self.files = dict(files or {})
         self.token = base64.b64encode(f"{login[0]}:{login[1]}".encode()).decode()
         self.beacons, self.requests = [], []
         self._lock = threading.Lock()
@@ -52,6 +61,11 @@ class Site:
                         self.headers.get("Authorization") != "Basic " + site.token:
                     return self._send(401, b"<html><title>Locked</title><body>locked</body></html>",
                                       {"WWW-Authenticate": 'Basic realm="Staff area"'})
+                if parsed.path in site.files:
+                    name = os.path.basename(parsed.path)
+                    return self._send(200, site.files[parsed.path],
+                                      {"Content-Type": "application/octet-stream",
+                                       "Content-Disposition": f'attachment; filename="{name}"'})
                 body = site.pages.get(parsed.path)
                 if body is None:
                     return self._send(404, b"not found")
@@ -59,7 +73,8 @@ class Site:
 
             def _send(self, status, body, headers=None):
                 self.send_response(status)
-                self.send_header("Content-Type", "text/html; charset=utf-8")
+                headers = dict(headers or {})
+                self.send_header("Content-Type", headers.pop("Content-Type", "text/html; charset=utf-8"))
                 self.send_header("Content-Length", str(len(body)))
                 self.send_header("Cache-Control", "no-store")
                 for k, v in (headers or {}).items():
@@ -107,3 +122,96 @@ def page_dialogs(env):
     and the engine's default ("JavaScript ...")."""
     rc, out = h._x(["xdotool", "search", "--onlyvisible", "--name", "JavaScript|127\\.0\\.0\\.1.* - Velloran"], env)
     return [int(w) for w in out.split()] if rc == 0 else []
+
+
+NOTIFY = "org.freedesktop.Notifications"
+NOTIFY_PATH = "/org/freedesktop/Notifications"
+TEST_IFACE = "org.velloran.TestNotifications"
+
+
+class NotificationService:
+    """The desktop's notification service on the bus at `address`: it keeps what it
+    was asked to show (shown()) and can click one as a person would (click(id))."""
+
+    def __init__(self, address, tmp):
+        self.address, self.tmp = address, tmp
+
+    def __enter__(self):
+        import dbus
+        log = os.path.join(self.tmp, "notifications.log")
+        self.proc = h._spawn(["/usr/bin/python3", os.path.abspath(__file__), "notifications"],
+                             dict(os.environ, DBUS_SESSION_BUS_ADDRESS=self.address), stdout=log, stderr=log)
+        self.bus = dbus.bus.BusConnection(self.address)
+        h.check(h.wait_for(lambda: self.bus.name_has_owner(NOTIFY), 20, 0.1),
+                "the notification service did not come up: " + open(log).read()[-500:])
+        self._obj = self.bus.get_object(NOTIFY, NOTIFY_PATH)
+        return self
+
+    def __exit__(self, *exc):
+        h._stop_group(self.proc)
+        return False
+
+    def shown(self):
+        """[(id, app, summary, body)] in the order they were shown."""
+        return [(int(i), str(a), str(s), str(b)) for i, a, s, b in self._obj.Shown(dbus_interface=TEST_IFACE)]
+
+    def click(self, nid):
+        self._obj.Click(nid, dbus_interface=TEST_IFACE)
+
+
+def run_notifications():
+    import dbus
+    import dbus.service
+    from dbus.mainloop.glib import DBusGMainLoop
+    from gi.repository import GLib
+
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+
+    class Service(dbus.service.Object):
+        def __init__(self):
+            super().__init__(bus, NOTIFY_PATH)
+            self.shown = []
+
+        @dbus.service.method(NOTIFY, in_signature="susssasa{sv}i", out_signature="u")
+        def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
+            nid = replaces or len(self.shown) + 1
+            self.shown.append((dbus.UInt32(nid), app, summary, body))
+            return nid
+
+        @dbus.service.method(NOTIFY, in_signature="u")
+        def CloseNotification(self, nid):
+            self.NotificationClosed(nid, 3)
+
+        @dbus.service.method(NOTIFY, out_signature="as")
+        def GetCapabilities(self):
+            return ["actions", "body"]
+
+        @dbus.service.method(NOTIFY, out_signature="ssss")
+        def GetServerInformation(self):
+            return ("test", "velloran", "1", "1.2")
+
+        @dbus.service.signal(NOTIFY, signature="us")
+        def ActionInvoked(self, nid, action):
+            pass
+
+        @dbus.service.signal(NOTIFY, signature="uu")
+        def NotificationClosed(self, nid, reason):
+            pass
+
+        @dbus.service.method(TEST_IFACE, out_signature="a(usss)")
+        def Shown(self):
+            return self.shown
+
+        @dbus.service.method(TEST_IFACE, in_signature="u")
+        def Click(self, nid):
+            self.ActionInvoked(nid, "default")
+
+    service = Service()
+    bus.request_name(NOTIFY)
+    GLib.MainLoop().run()
+    del service
+
+
+if __name__ == "__main__" and sys.argv[1:] == ["notifications"]:
+    run_notifications()

@@ -1,5 +1,7 @@
 #include "browser/web/PopupWindow.h"
 #include "browser/web/CertificateNotice.h"
+#include "browser/web/PageZoom.h"
+#include "browser/web/PermissionBar.h"
 #include "browser/web/WebPage.h"
 #include "browser/web/WebSession.h"
 #include <QVBoxLayout>
@@ -14,8 +16,12 @@ PopupWindow::PopupWindow(WebSession &session, QWidget *opener, const QRect &requ
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     m_page = new WebPage(session, m_view);
+    m_page->setPopup(true);
     m_view->setPage(m_page);
     new CertificateNotice(m_view, m_page, this);
+    new PermissionBar(m_view, m_page, this);
+    // The site's kept zoom, as in the person's own windows.
+    new PageZoom(session, m_page, this, m_view);
     setWindowTitle(QStringLiteral("Pop-up - Velloran"));
     // A small window where the page asked for one, else a modest default.
     const QSize size = requested.width() > 100 && requested.height() > 100 ? requested.size().boundedTo(QSize(1200, 900))
@@ -27,4 +33,9 @@ PopupWindow::PopupWindow(WebSession &session, QWidget *opener, const QRect &requ
         setWindowTitle((title.isEmpty() ? m_page->siteName() : title) + QStringLiteral(" - Velloran"));
     });
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
+    connect(m_page, &WebPage::wantsFront, this, [this] {
+        showNormal();
+        raise();
+        activateWindow();
+    });
 }

@@ -1,13 +1,18 @@
 #pragma once
 #include <QByteArray>
 #include <QHash>
+#include <QMap>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // Per-site choices kept across runs in a file of the program's own in the data folder
-// ("velloran-sites.txt"; velloran.ini and velloran.dat are never touched). One line a
-// site: the host, a tab, then the page zoom in percent. A file that cannot be read in
-// full is set aside as "velloran-sites.txt.bad" and the program starts with no choices.
+// ("velloran-sites.txt"; velloran.ini and velloran.dat are never touched). One choice a
+// line, fields split by tabs:
+//   host <tab> zoom in percent
+//   origin <tab> permission <tab> allow | block      (origin: scheme://host[:port])
+// A file that cannot be read in full is set aside as "velloran-sites.txt.bad" and the
+// program starts with no choices.
 class SiteSettings
 {
 public:
@@ -16,20 +21,46 @@ public:
     static constexpr int kMinZoom = 25;
     static constexpr int kMaxZoom = 500;
 
+    // What a site may ask for; each is answered and kept on its own.
+    enum class Permission { Notifications, Location, Camera, Microphone, Screen, ScreenAudio, PointerLock };
+    static constexpr Permission kPermissions[] = {Permission::Notifications, Permission::Location,
+                                                  Permission::Camera,        Permission::Microphone,
+                                                  Permission::Screen,        Permission::ScreenAudio,
+                                                  Permission::PointerLock};
+    // The word in the file ("notifications", "camera", ...).
+    static QString permissionKey(Permission p);
+    // What the site wants, to follow "wants to" ("show notifications", ...).
+    static QString permissionText(Permission p);
+
+    struct Data
+    {
+        QHash<QString, int> zoom;                                  // host -> percent
+        QMap<QString, QMap<Permission, bool>> permissions;         // origin -> allowed
+        bool operator==(const Data &) const = default;
+    };
+
     // The zoom for a host, in percent (100 when none is kept).
     int zoom(const QString &host) const;
     // Keeps a host's zoom and writes the file; 100 forgets it.
     void setZoom(const QString &host, int percent);
 
+    // The person's kept answer for an origin, if any.
+    std::optional<bool> permission(const QString &origin, Permission p) const;
+    QMap<Permission, bool> permissions(const QString &origin) const;
+    QStringList permissionOrigins() const { return m_data.permissions.keys(); }
+    void setPermission(const QString &origin, Permission p, bool allowed);
+    // Withdraws a kept answer: the site is asked again next time.
+    void forgetPermission(const QString &origin, Permission p);
+
     QString path() const { return m_path; }
 
-    // The file's text as host -> zoom; nothing when any line is damaged.
-    static std::optional<QHash<QString, int>> parse(const QByteArray &text);
-    static QByteArray format(const QHash<QString, int> &zooms);
+    // The file's text; nothing when any line is damaged.
+    static std::optional<Data> parse(const QByteArray &text);
+    static QByteArray format(const Data &data);
 
 private:
     void save() const;
 
     QString m_path;
-    QHash<QString, int> m_zoom;
+    Data m_data;
 };

@@ -35,6 +35,87 @@ WebPage::WebPage(WebSession &session, QObject *parent)
             });
     connect(this, &QWebEnginePage::certificateError, this, &WebPage::onCertificateError);
     connect(this, &QWebEnginePage::loadFinished, this, [this] { m_credentialsTried.clear(); });
+    connect(this, &QWebEnginePage::featurePermissionRequested, this, &WebPage::onPermissionRequested);
+    connect(this, &QWebEnginePage::featurePermissionRequestCanceled, this, &WebPage::permissionSettled);
+    m_session.addPage(this);
+}
+
+WebPage::~WebPage()
+{
+    m_session.removePage(this);
+}
+
+QString WebPage::originKey(const QUrl &url)
+{
+    QUrl origin;
+    origin.setScheme(url.scheme());
+    origin.setHost(url.host());
+    origin.setPort(url.port());
+    return origin.toString();
+}
+
+QList<SiteSettings::Permission> WebPage::permissionsFor(Feature feature)
+{
+    using P = SiteSettings::Permission;
+    switch (feature) {
+    case Notifications: return {P::Notifications};
+    case Geolocation: return {P::Location};
+    case MediaAudioCapture: return {P::Microphone};
+    case MediaVideoCapture: return {P::Camera};
+    case MediaAudioVideoCapture: return {P::Camera, P::Microphone};
+    case MouseLock: return {P::PointerLock};
+    case DesktopVideoCapture: return {P::Screen};
+    case DesktopAudioVideoCapture: return {P::ScreenAudio};
+    }
+    return {};
+}
+
+QString WebPage::featureText(Feature feature)
+{
+    if (feature == MediaAudioVideoCapture)
+        return QStringLiteral("use your camera and microphone");
+    const auto wants = permissionsFor(feature);
+    return wants.isEmpty() ? QStringLiteral("use a feature of this computer") : SiteSettings::permissionText(wants.first());
+}
+
+// A kept "block" for any part refuses at once; kept "allow" for every part grants at
+// once; anything else is asked, without holding up the page or the program.
+void WebPage::onPermissionRequested(const QUrl &origin, Feature feature)
+{
+    const QList<SiteSettings::Permission> wants = permissionsFor(feature);
+    bool allKept = !wants.isEmpty();
+    for (SiteSettings::Permission p : wants) {
+        const std::optional<bool> kept = m_session.sites().permission(originKey(origin), p);
+        if (kept == false) {
+            setFeaturePermission(origin, feature, PermissionDeniedByUser);
+            return;
+        }
+        allKept = allKept && kept.has_value();
+    }
+    if (wants.isEmpty())
+        setFeaturePermission(origin, feature, PermissionDeniedByUser);
+    else if (allKept)
+        setFeaturePermission(origin, feature, PermissionGrantedByUser);
+    else
+        emit permissionWanted(origin, feature);
+}
+
+void WebPage::answerPermission(const QUrl &origin, Feature feature, bool allow, bool remember)
+{
+    if (remember)
+        for (SiteSettings::Permission p : permissionsFor(feature))
+            m_session.sites().setPermission(originKey(origin), p, allow);
+    setFeaturePermission(origin, feature, allow ? PermissionGrantedByUser : PermissionDeniedByUser);
+    emit permissionSettled(origin, feature);
+}
+
+void WebPage::forgetPermission(const QString &origin, SiteSettings::Permission permission)
+{
+    m_session.sites().forgetPermission(origin, permission);
+    // The engine keeps its own answers for notifications and location until it closes.
+    for (Feature f : {Notifications, Geolocation})
+        if (permissionsFor(f).contains(permission))
+            setFeaturePermission(QUrl(origin), f, PermissionUnknown);
 }
 
 QString WebPage::siteName(const QUrl &url)

@@ -1,4 +1,5 @@
 #pragma once
+#include "browser/web/SiteSettings.h"
 #include <QSet>
 #include <QWebEnginePage>
 
@@ -23,6 +24,7 @@ class WebPage : public QWebEnginePage
     Q_OBJECT
 public:
     WebPage(WebSession &session, QObject *parent);
+    ~WebPage() override;
 
     // Set just before a reload nobody is at the page for: the page's leave-this-page
     // question is answered "leave" for that one reload.
@@ -30,13 +32,36 @@ public:
     bool automaticReload() const { return m_automaticReload; }
 
     WebSession &session() const { return m_session; }
+    // A page of a pop-up window rather than of one of the person's browser windows.
+    bool isPopup() const { return m_popup; }
+    void setPopup(bool on) { m_popup = on; }
     QString siteName() const;
 
     static QString siteName(const QUrl &url);
+    // scheme://host[:port]: where the person's permission answers are kept.
+    static QString originKey(const QUrl &url);
+    // The window the page's dialogs belong to.
+    QWidget *dialogParent() const;
+
+    // What a feature request asks for in the person's terms, and what it is kept as.
+    static QList<SiteSettings::Permission> permissionsFor(Feature feature);
+    static QString featureText(Feature feature);
+    // The person's answer to a request the page is waiting on; kept for the site unless
+    // `remember` is off (Not Now).
+    void answerPermission(const QUrl &origin, Feature feature, bool allow, bool remember);
+    // Withdraws a kept answer: the site asks again the next time it wants it.
+    void forgetPermission(const QString &origin, SiteSettings::Permission permission);
 
 signals:
     void mainFrameNavigation();
     void certificateRefused(const CertificateProblem &problem);
+    // A site asks for something the person has not answered for it yet.
+    void permissionWanted(const QUrl &origin, QWebEnginePage::Feature feature);
+    void permissionSettled(const QUrl &origin, QWebEnginePage::Feature feature);
+    // A line for the status bar of the page's window (downloads, notifications).
+    void statusMessage(const QString &text);
+    // The person asked to see this page (clicked one of its notifications).
+    void wantsFront();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -49,9 +74,10 @@ private:
     void onNewWindow(QWebEngineNewWindowRequest &request);
     void askCredentials(const QString &key, const QString &who, const QString &realm, QAuthenticator *auth);
     void onCertificateError(const QWebEngineCertificateError &error);
-    QWidget *dialogParent() const;
+    void onPermissionRequested(const QUrl &origin, Feature feature);
 
     WebSession &m_session;
     bool m_automaticReload = false;
+    bool m_popup = false;
     QSet<QString> m_credentialsTried; // kept answers already given in this load
 };

@@ -1,5 +1,9 @@
 #include "browser/web/WebSession.h"
+#include "browser/web/DesktopNotifier.h"
+#include "browser/web/Downloads.h"
+#include "browser/web/WebPage.h"
 #include <QDir>
+#include <QWebEngineNotification>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -15,11 +19,37 @@ WebSession::WebSession(const QString &dataFolder, Shell *shell, QObject *parent)
     QWebEngineSettings *settings = m_profile->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    // A video's or a dashboard's own full-screen button is honoured (Esc leaves it).
+    settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+
+    m_notifier = new DesktopNotifier(*this, this);
+    m_profile->setNotificationPresenter([this](std::unique_ptr<QWebEngineNotification> n) {
+        m_notifier->present(std::move(n));
+    });
+    connect(m_profile, &QWebEngineProfile::downloadRequested, this,
+            &Downloads::start);
 }
 
 WebSession::~WebSession()
 {
     // Pages must be gone before their profile; the owner deletes the windows first.
+    delete m_notifier;
+    m_notifier = nullptr;
     delete m_profile;
     m_profile = nullptr;
+}
+
+WebPage *WebSession::pageFor(const QUrl &origin) const
+{
+    const QString site = WebPage::originKey(origin);
+    WebPage *found = nullptr;
+    for (WebPage *page : m_pages) {
+        if (WebPage::originKey(page->url()) != site)
+            continue;
+        if (!page->isPopup())
+            return page;
+        if (!found)
+            found = page;
+    }
+    return found;
 }

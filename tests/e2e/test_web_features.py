@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""What a browser does by itself: a site asks to show notifications in a bar naming
+it, Allow is kept in the site file and holds after a restart; a notification shows
+through the desktop's notification service while Velloran is in the tray, and
+clicking it brings the page back; a page's own full screen covers the screen and Esc
+leaves it; a download goes through the save dialog into the downloads folder."""
+
+import os
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import desktops  # noqa: E402
+import harness as h  # noqa: E402
+import scenario as s  # noqa: E402
+from scenario import Scenario, close_to  # noqa: E402
+from websites import NotificationService, Site, beacon_page  # noqa: E402
+
+REPORT = b"when,what\n09:30,backup done\n" * 200
+
+# The page asks for notifications on load, then does what /go tells it, once each.
+ALERTS = beacon_page(
+    "Alerts", "alerts", "<button id=fs>full screen</button>",
+    "Notification.requestPermission().then(function (p) { fetch('/loaded?page=perm-' + p); });"
+    "fs.onclick = function () { document.documentElement.requestFullscreen(); };"
+    "document.onfullscreenchange = function () {"
+    " fetch('/loaded?page=fs-' + (document.fullscreenElement ? 'on' : 'off')); };"
+    "var done = {};"
+    "setInterval(function () { fetch('/go', {cache: 'no-store'}).then(function (r) { return r.text(); })"
+    ".then(function (t) { if (!t || done[t]) return; done[t] = true;"
+    " if (t === 'download') location.href = '/report.csv';"
+    " if (t === 'notify') { var n = new Notification('Build finished', {body: 'All checks passed'});"
+    "  n.onclick = function () { fetch('/loaded?page=clicked'); }; } }); }, 400);")
+
+
+def colour_shown(sc, main, rgb):
+    """Whether the colour shows anywhere in the main window."""
+    x, y, w, hgt = s.client_rect(main, sc.env)
+    img = s.grab(sc.env)
+    return any(close_to(img.pixel(px, py), rgb, 6) for py in range(y, y + hgt, 4) for px in range(x, x + w, 8))
+
+
+def main(args):
+    with Scenario(__file__, args, "e2e_web_features", tray=False) as sc, \
+            tempfile.TemporaryDirectory() as tmp, \
+            desktops.SessionBus(sc.desk._tmp) as bus, \
+            NotificationService(bus.address, sc.desk._tmp) as notes, \
+            Site({"/alerts": ALERTS, "/go": ""}, files={"/report.csv": REPORT}) as site:
+        # The person's downloads folder, as the desktop names it.
+        home = os.path.join(tmp, "home")
+        config = os.path.join(sc.home, "xdg", "config")
+        os.makedirs(config)
+        with open(os.path.join(config, "user-dirs.dirs"), "w") as f:
+            f.write('XDG_DOWNLOAD_DIR="$HOME/Fetched"\n')
+        env = {"DBUS_SESSION_BUS_ADDRESS": bus.address, "HOME": home}
+        h.write_ini(sc.home, [0, 0, 1, 0, 0, -1])
+        h.write_dat(sc.home, [(site.url("/alerts"), True, "Alerts")])
+        app = sc.start(extra_env=env)
+        main = sc.main_window(app=app)
+        sc.expect(site.wait("alerts", 1, 60), "the page did not load")
+
+        # The site asks in a bar; Allow is kept for it.
+        sc.expect(h.wait_for(lambda: colour_shown(sc, main, (0xff, 0xf4, 0xce)), 20, 0.5),
+                  "no permission bar for the site's notification request")
+        sc.shot("permission")
+        sc.key(main, "alt+a")
+        sc.expect(site.wait("perm-granted", 1, 20), f"notifications not granted after Allow: {site.beacons}")
+        sites = os.path.join(sc.home, "velloran-sites.txt")
+        kept = f"http://127.0.0.1:{site.port}\tnotifications\tallow"
+        sc.expect(os.path.exists(sites) and kept in open(sites).read(), "the answer was not kept in the site file")
+
+        # The page's own full screen covers the screen; Esc leaves it.
+        x, y, w, hgt = h.window_geometry(main, sc.env)
+        sc.click(x + w // 2, y + hgt // 2 + 60)
+        sc.key(None, "Tab Return")
+        sc.expect(site.wait("fs-on", 1, 20), "the page did not go full screen")
+        name = f"127.0.0.1:{site.port} - Full Screen - Velloran"
+        full = h.find_windows(name, sc.env, 10)
+        sc.expect(full and h.window_geometry(full[0], sc.env)[2:] == (1280, 800),
+                  f"the full screen page does not cover the screen: {full and h.window_geometry(full[0], sc.env)}")
+        sc.shot("full-screen")
+        sc.key(full[0], "Escape")
+        sc.expect(site.wait("fs-off", 1, 20), "Esc did not leave the page's full screen")
+        sc.expect(h.wait_for(lambda: not h.find_windows(name, sc.env), 10),
+                  "the full screen window stayed after Esc")
+
+        # A download asks where to save, starting in the downloads folder.
+        site.pages["/go"] = "download"
+        ask = h.find_windows(f"Save File from 127.0.0.1:{site.port} - Velloran", sc.env, 30)
+        sc.expect(ask, "no save dialog for the download")
+        sc.shot("save-dialog")
+        sc.key(ask[0], "Return")
+        saved = os.path.join(home, "Fetched", "report.csv")
+        sc.expect(h.wait_for(lambda: os.path.exists(saved) and open(saved, "rb").read() == REPORT, 30),
+                  "the download was not saved in the downloads folder")
+        done = h.find_windows("Downloaded report.csv - Velloran", sc.env, 20)
+        sc.expect(done, "no message that the download finished")
+        sc.shot("downloaded")
+        sc.key(done[0], "Return")
+
+        # A notification while Velloran is in the tray; clicking it brings the page back.
+        sc.key(main, "ctrl+t")
+        sc.expect(h.wait_for(lambda: not s.velloran_windows(sc.env, "NORMAL"), 10, 0.2),
+                  "Ctrl+T did not hide Velloran in the tray")
+        site.pages["/go"] = "notify"
+        shown = h.wait_for(notes.shown, 30, 0.3)
+        sc.expect(shown, "no notification reached the desktop's notification service")
+        nid, app_name, summary, body = shown[0]
+        sc.expect(summary == "Build finished" and f"127.0.0.1:{site.port}" in body and "All checks passed" in body,
+                  f"the notification does not name its site: {shown[0]}")
+        notes.click(nid)
+        sc.expect(site.wait("clicked", 1, 20), "the page was not told of the click")
+        sc.expect(h.wait_for(lambda: s.velloran_windows(sc.env, "NORMAL") == [main], 10, 0.2),
+                  "clicking the notification did not bring the page back")
+
+        # The kept answer holds after a restart: no question, granted at once.
+        site.pages["/go"] = ""
+        app.stop()
+        app = sc.start(extra_env=env)
+        sc.expect(site.wait("perm-granted", 2, 60), "the kept answer did not hold after a restart")
+        sc.final_shot()
+
+
+if __name__ == "__main__":
+    h.run(main)
