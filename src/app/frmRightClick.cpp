@@ -6,7 +6,7 @@
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include "platform/PanelBar.h"
-#include "settings/DataFolder.h"
+#include "core/DataFolder.h"
 #include <QCursor>
 #include <QDir>
 #include <QLockFile>

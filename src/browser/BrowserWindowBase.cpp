@@ -1,6 +1,6 @@
 #include "browser/BrowserWindowBase.h"
 #include "browser/BrowserControl.h"
-#include "browser/Geometry.h"
+#include "platform/Geometry.h"
 #include "browser/PageButtons.h"
 #include "browser/PageKeeper.h"
 #include "platform/AppContext.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/ErrorTrap.h"
-#include "settings/UrlDataFile.h"
+#include "core/UrlDataFile.h"
 #include <QMdiSubWindow>
 
 class AppContext;

@@ -1,5 +1,5 @@
 #include "browser/frmHTMLBrowser.h"
-#include "browser/Geometry.h"
+#include "platform/Geometry.h"
 #include "platform/AppContext.h"
 
 frmHTMLBrowser::frmHTMLBrowser(AppContext &ctx, const UrlRecord &record)

@@ -1,6 +1,6 @@
 #include "mainwindow/MDIForm1.h"
 #include "browser/BrowserControl.h"
-#include "browser/Geometry.h"
+#include "platform/Geometry.h"
 #include "browser/frmHTMLBrowser.h"
 #include "browser/frmHTMLBrowserTab.h"
 #include "favorites/frmListFiles.h"
@@ -15,9 +15,9 @@
 #include "platform/ErrorTrap.h"
 #include "platform/PanelBar.h"
 #include "platform/ToolBar.h"
-#include "settings/IniFile.h"
-#include "settings/UrlDataFile.h"
-#include "settings/frmURLs.h"
+#include "core/IniFile.h"
+#include "core/UrlDataFile.h"
+#include "setup/frmURLs.h"
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>

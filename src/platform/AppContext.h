@@ -1,7 +1,7 @@
 #pragma once
 #include "platform/Services.h"
 #include "platform/WindowRegistry.h"
-#include "settings/SharedState.h"
+#include "core/SharedState.h"
 #include <QPointer>
 #include <QStringList>
 

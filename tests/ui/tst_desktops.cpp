@@ -6,7 +6,7 @@
 #include "browser/BrowserWindowBase.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/PanelBar.h"
-#include "settings/DataFolder.h"
+#include "core/DataFolder.h"
 #include <QTemporaryDir>
 #include <unistd.h>
 #include <QMenu>

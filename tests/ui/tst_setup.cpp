@@ -5,7 +5,7 @@
 #include "info/frmSplash.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/PanelBar.h"
-#include "settings/frmURLs.h"
+#include "setup/frmURLs.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>

@@ -8,7 +8,7 @@
 #include "browser/frmHTMLBrowserTab.h"
 #include "mainwindow/MDIForm1.h"
 #include "mainwindow/Tips.h"
-#include "settings/frmURLs.h"
+#include "setup/frmURLs.h"
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,19 +1,10 @@
 #pragma once
-#include <QPoint>
-#include <QRect>
-#include <cstdint>
+#include "core/Twips.h"
 
 class QWidget;
 class ScreenService;
 
-// Window placement against the desktop work area. The arithmetic is done in twips
-// exactly as the classic routines did it: products rounded half to even, differences
-// halved with the quotient truncated toward zero.
-
-int32_t roundTwips(double value);                       // half to even
-QPoint centeredTopLeftTwips(const QRect &workAreaPixels, double tppX, double tppY,
-                            int32_t widthTwips, int32_t heightTwips);
-int32_t workAreaHeightTwips(const QRect &workAreaPixels, double tppY);
+// Window placement against the desktop work area, on the arithmetic of core/Twips.h.
 
 // Moves the window so that it is centred in the work area; its size is unchanged.
 void CenterInWorkArea(QWidget *window, const ScreenService &screen);

@@ -1,11 +1,11 @@
-#include "settings/frmURLs.h"
-#include "browser/Geometry.h"
+#include "setup/frmURLs.h"
+#include "platform/Geometry.h"
 #include "info/frmSplash.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
-#include "settings/IniFile.h"
-#include "settings/Sound.h"
-#include "settings/UrlDataFile.h"
+#include "core/IniFile.h"
+#include "platform/Sound.h"
+#include "core/UrlDataFile.h"
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QFrame>

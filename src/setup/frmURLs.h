@@ -1,5 +1,5 @@
 #pragma once
-#include "settings/UrlDataFile.h"
+#include "core/UrlDataFile.h"
 #include <QDialog>
 #include <array>
 #include <cstdint>
