@@ -3,8 +3,8 @@
 // A second reader over the same text reads every field as a string: how a field is
 // read must not change where the next one begins.
 #include "InputFile.h"
-#include "platform/RuntimeError.h"
-#include "settings/TextFields.h"
+#include "core/RuntimeError.h"
+#include "core/TextFields.h"
 #include <fuzzer/FuzzedDataProvider.h>
 
 namespace {

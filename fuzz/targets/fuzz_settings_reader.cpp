@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the settings reader as the settings file. Whatever it
 // accepts must survive a write and a second read unchanged.
 #include "InputFile.h"
-#include "settings/IniFile.h"
-#include "settings/SharedState.h"
+#include "core/IniFile.h"
+#include "core/SharedState.h"
 
 static bool sameSettings(const SharedState &a, const SharedState &b)
 {

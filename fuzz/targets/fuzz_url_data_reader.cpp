@@ -2,9 +2,9 @@
 // file: records until the end, a RuntimeError ending the read. Every record read
 // must come back the same from the line the writer makes of it.
 #include "InputFile.h"
-#include "platform/RuntimeError.h"
-#include "settings/TextFields.h"
-#include "settings/UrlDataFile.h"
+#include "core/RuntimeError.h"
+#include "core/TextFields.h"
+#include "core/UrlDataFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

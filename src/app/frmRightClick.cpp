@@ -6,7 +6,7 @@
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include "platform/PanelBar.h"
-#include "settings/DataFolder.h"
+#include "core/DataFolder.h"
 #include <QCursor>
 #include <QEvent>
 #include <QDir>
@@ -20,7 +20,6 @@ frmRightClick::frmRightClick(AppContext &ctx) : m_ctx(ctx)
     setObjectName(QStringLiteral("frmRightClick"));
     setWindowTitle(QStringLiteral("Velloran"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
-    ctx.host = this;
     ctx.windows.join(this);
 
     mnuPopup = new QMenu(QStringLiteral("PopUp"), this);
@@ -110,6 +109,17 @@ void frmRightClick::Form_Load()
     t([&] { taskBar()->ChangeTip(QStringLiteral("Velloran"), 1); });
     t([&] {
         auto *main = new MDIForm1(m_ctx);
+        m_main = main;
+        connect(main, &MDIForm1::sendToTrayWanted, this, [this] {
+            hideMainWindow();
+            enterTrayMenuHiddenState();
+        });
+        connect(main, &MDIForm1::exitWanted, this, &frmRightClick::Form_Unload);
+        connect(main, &MDIForm1::trayLeaveWanted, this, [this] {
+            if (mnuSendToTray->isChecked())
+                mnuSendToTray_Click();
+        });
+        connect(main, &MDIForm1::windowStateChanged, this, &frmRightClick::updateTrayItemsForState);
         main->showMaximized();
         main->Form_Load();
     });
@@ -154,7 +164,7 @@ void frmRightClick::afterTrayMenuCloses()
 {
     Trap t(m_ctx, ErrorPolicy::longMsg());
     t([&] {
-        if (m_ctx.mainForm && m_ctx.mainForm->isMinimized() && MinimizedFromTrayMenu == 0)
+        if (m_main && m_main->isMinimized() && MinimizedFromTrayMenu == 0)
             MaximizeMDIForm();
         else
             MinimizedFromTrayMenu = 0;
@@ -182,18 +192,18 @@ void frmRightClick::onTrayChanged(bool available)
 {
     Trap t(m_ctx, ErrorPolicy::longMsg());
     // The note about the missing tray is out of date once a tray is there.
-    if (available && m_ctx.mainForm && m_ctx.mainForm->StatusBar1->text(1) == NoTrayNote)
+    if (available && m_main && m_main->status() == NoTrayNote)
         t([&] {
             // The page in front names itself again, as it does when it is activated.
-            const BrowserWindowBase *page = m_ctx.mainForm->activeChild();
-            m_ctx.mainForm->StatusBar1->setText(1, page ? page->txtCurrentURL->text() + QLatin1Char(' ') : QString());
+            const BrowserWindowBase *page = m_main->activeChild();
+            m_main->showStatus(page ? page->txtCurrentURL->text() + QLatin1Char(' ') : QString());
         });
     // A window hidden in a tray that has gone could never come back: it returns
     // minimized, and the menu leaves its in-tray state.
     if (!available && mnuSendToTray->isChecked()) {
         t([&] {
-            if (m_ctx.mainForm)
-                m_ctx.mainForm->showMinimized();
+            if (m_main)
+                m_main->showMinimized();
         });
         t([&] { leaveTrayMenuHiddenState(); });
     }
@@ -235,17 +245,16 @@ void frmRightClick::mnuMaximize_Click()
 
 void frmRightClick::hideMainWindow()
 {
-    if (!m_ctx.mainForm)
+    if (!m_main)
         return;
     if (taskBar()->inTray()) {
-        m_ctx.mainForm->hide();
+        m_main->hide();
         return;
     }
-    m_ctx.mainForm->showMinimized();
+    m_main->showMinimized();
     if (!m_noTrayNoted) {
         m_noTrayNoted = true;
-        m_ctx.mainForm->StatusBar1->setText(1, NoTrayNote);
-        m_ctx.mainForm->StatusBar1->refresh();
+        m_main->showStatus(NoTrayNote);
     }
 }
 
@@ -311,10 +320,10 @@ void frmRightClick::mnuSendToTray_Click()
         t([&] { enterTrayMenuHiddenState(); });
     } else {
         t([&] {
-            unminimizeOnNextShow(m_ctx.mainForm);
-            m_ctx.mainForm->show();
-            m_ctx.mainForm->raise();
-            m_ctx.mainForm->activateWindow();
+            unminimizeOnNextShow(m_main);
+            m_main->show();
+            m_main->raise();
+            m_main->activateWindow();
         });
         t([&] { leaveTrayMenuHiddenState(); });
     }
@@ -327,17 +336,17 @@ void frmRightClick::mnuExit_Click()
 
 void frmRightClick::MaximizeMDIForm()
 {
-    m_ctx.mainForm->showMaximized();
+    m_main->showMaximized();
 }
 
 void frmRightClick::RestoreMDIForm()
 {
-    m_ctx.mainForm->showNormal();
+    m_main->showNormal();
 }
 
 void frmRightClick::MinimizeMDIForm()
 {
-    m_ctx.mainForm->showMinimized();
+    m_main->showMinimized();
 }
 
 void frmRightClick::updateTrayItemsForState(Qt::WindowStates state)

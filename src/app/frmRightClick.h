@@ -1,4 +1,5 @@
 #pragma once
+#include "mainwindow/MDIForm1.h"
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -51,6 +52,8 @@ public:
     void updateTrayItemsForState(Qt::WindowStates state);
 
     clsTaskBar *taskBar();
+    // The main window, once start-up has opened it.
+    MDIForm1 *mainWindow() const { return m_main; }
     int16_t MinimizedFromTrayMenu = 0;
 
     QMenu *mnuPopup = nullptr;
@@ -69,6 +72,7 @@ private:
     void afterTrayMenuCloses();
 
     AppContext &m_ctx;
+    QPointer<MDIForm1> m_main;
     clsTaskBar *m_taskBar = nullptr;
     std::unique_ptr<QLockFile> m_instanceLock;
     bool m_unloaded = false;

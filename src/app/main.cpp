@@ -5,7 +5,7 @@
 #include "browser/web/WebSession.h"
 #include "platform/AppContext.h"
 #include "platform/RealServices.h"
-#include "settings/DataFolder.h"
+#include "core/DataFolder.h"
 #include <QApplication>
 #include <QDir>
 #include <QPointer>

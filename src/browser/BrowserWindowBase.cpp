@@ -1,13 +1,9 @@
 #include "browser/BrowserWindowBase.h"
-#include "app/frmRightClick.h"
 #include "browser/BrowserControl.h"
-#include "browser/Geometry.h"
+#include "platform/Geometry.h"
 #include "browser/PageButtons.h"
 #include "browser/PageKeeper.h"
-#include "mainwindow/MDIForm1.h"
-#include "mainwindow/Tips.h"
 #include "platform/AppContext.h"
-#include "platform/PanelBar.h"
 #include "platform/ToolBar.h"
 #include <QCloseEvent>
 #include <QIcon>
@@ -16,6 +12,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+#include <QMdiArea>
 #include <QMenu>
 
 namespace {
@@ -47,9 +44,10 @@ QList<VToolBar::ButtonSpec> toolbarButtons()
 
 } // namespace
 
-BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QString &readyCaption)
-    : m_ctx(ctx), m_frame(frame)
+BrowserWindowBase::BrowserWindowBase(AppContext &ctx, const UrlRecord &record, const QString &readyCaption)
+    : m_ctx(ctx), m_slot(record.slot), m_homeCaption(record.caption())
 {
+    HomeURL = record.url;
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(readyCaption);
     setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
@@ -75,18 +73,12 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QSt
     connect(WebBrowser1, &BrowserControl::GotFocus, this, &BrowserWindowBase::WebBrowser1_GotFocus);
     connect(WebBrowser1, &BrowserControl::statusText, this, &BrowserWindowBase::statusNote);
     // One of the page's notifications was clicked: the page comes to the front.
-    connect(WebBrowser1, &BrowserControl::wantsFront, this, [this] {
-        if (m_ctx.host && m_ctx.host->mnuSendToTray->isChecked())
-            m_ctx.host->mnuSendToTray_Click();
-        m_frame.setWindowState(m_frame.windowState() & ~Qt::WindowMinimized);
-        m_frame.show();
-        m_frame.raise();
-        m_frame.activateWindow();
-        m_frame.showChild(this);
-    });
+    connect(WebBrowser1, &BrowserControl::wantsFront, this, &BrowserWindowBase::frontWanted);
     m_keeper = new PageKeeper(ctx, WebBrowser1, m_body, [this] { return caption(); });
     connect(m_keeper, &PageKeeper::noteChanged, this, &BrowserWindowBase::statusNote);
 
+    // The registry finds a slot's window by its Tag.
+    setFormTag(this, QString::number(m_slot));
     ctx.windows.join(this);
 }
 
@@ -98,17 +90,6 @@ BrowserWindowBase::~BrowserWindowBase()
 QString BrowserWindowBase::tag() const
 {
     return formTag(this);
-}
-
-int BrowserWindowBase::slot() const
-{
-    bool ok = false;
-    const int n = tag().trimmed().toInt(&ok);
-    if (!ok)
-        throw RuntimeError::typeMismatch();
-    if (n < -32768 || n > 32767)
-        throw RuntimeError::overflow();
-    return n;
 }
 
 int BrowserWindowBase::innerWidth() const { return m_body->width(); }
@@ -133,23 +114,10 @@ void BrowserWindowBase::layoutPage(bool recomputeWidth, bool move, bool setToolb
 void BrowserWindowBase::Form_Load()
 {
     Trap t(m_ctx, PageButtons::loadPolicy(m_ctx, *Toolbar1));
-    auto &s = m_ctx.state;
-    t([&] { HomeURL = s.RecordURL; });
-    t([&] { setWindowTitle(s.RecordCaption); });
+    t([&] { setWindowTitle(m_homeCaption); });
     t([&] { WebBrowser1->Navigate(HomeURL); });
-    t([&] {
-        if (!m_frame.mnuView->menuAction()->isVisible()) {
-            m_frame.mnuEdit->menuAction()->setVisible(true);
-            m_frame.mnuView->menuAction()->setVisible(true);
-            m_frame.mnuWindows->menuAction()->setVisible(true);
-            m_frame.mnuOpenInIE->setVisible(true);
-            m_frame.sep0->setVisible(true);
-        }
-    });
-    t([&] {
-        m_frame.StatusBar1->setText(1, caption() + QLatin1Char(' '));
-        m_frame.StatusBar1->refresh();
-    });
+    t([&] { emit firstLoaded(); });
+    t([&] { emit statusText(caption() + QLatin1Char(' ')); });
     t([&] { Toolbar1->setButtonToolTip(BtnHome, QStringLiteral("Home - ") + caption()); });
     t([&] { FitHeightToWorkArea(this, *m_ctx.screen); });
 }
@@ -161,19 +129,26 @@ void BrowserWindowBase::commonActivate()
         if (m_ctx.state.RefreshOnActive != 0)
             refreshSafely();
     });
-    t([&] {
-        m_frame.StatusBar1->setText(1, pageStatus(txtCurrentURL->text() + QLatin1Char(' ')));
-        m_frame.StatusBar1->refresh();
-    });
-    t([&] { m_frame.StatusBar1->setText(2, alternateTip(m_frame.StatusBar1->text(2))); });
+    t([&] { emit statusText(pageStatus(txtCurrentURL->text() + QLatin1Char(' '))); });
+    t([&] { emit activated(); });
 }
 
 void BrowserWindowBase::tabHighlighting()
 {
-    m_frame.LockFrameDrawing(0);
-    for (int i = 2; i <= 9; ++i)
-        m_frame.StatusBarTabs->setBevel(i, tag() != QString::number(i - 1) ? 2 : 1);
-    m_frame.LockFrameDrawing(1);
+    emit tabSelected(m_slot);
+}
+
+bool BrowserWindowBase::isFront() const
+{
+    return mdiArea() && mdiArea()->currentSubWindow() == this;
+}
+
+void BrowserWindowBase::maximizeFrontWindow()
+{
+    QMdiSubWindow *front = mdiArea() ? mdiArea()->currentSubWindow() : nullptr;
+    if (!front)
+        throw RuntimeError::noObject();
+    front->showMaximized();
 }
 
 void BrowserWindowBase::currentWindowPick()
@@ -182,9 +157,9 @@ void BrowserWindowBase::currentWindowPick()
     // A slot only listed on the URL menu has no window: it cannot be the current page.
     for (int i = 1; i <= 8; ++i) {
         auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(i)));
-        if (s.SlotClosed(i) == 0 && w && !w->m_unloaded) {
-            s.CurrentURL = s.SlotURLs(i);
-            s.CurrentCaption = s.SlotCaptions(i);
+        if (s.Slots(i).closed == 0 && w && !w->m_unloaded) {
+            s.CurrentURL = s.Slots(i).url;
+            s.CurrentCaption = s.Slots(i).caption;
             s.CurrentSlot = int16_t(i);
             return;
         }
@@ -193,9 +168,8 @@ void BrowserWindowBase::currentWindowPick()
 
 void BrowserWindowBase::unloadCommonSteps()
 {
-    const int s = slot();
-    m_frame.listSlot(s, caption());
-    m_ctx.state.SlotClosed(s) = -1;
+    emit slotReleased(m_slot, caption());
+    m_ctx.state.Slots(m_slot).closed = -1;
 }
 
 int BrowserWindowBase::loadedCount(const AppContext &ctx)
@@ -213,23 +187,12 @@ bool BrowserWindowBase::isLastBrowserWindow() const
     return loadedCount(m_ctx) == 1;
 }
 
-void BrowserWindowBase::hideBrowserMenus()
-{
-    m_frame.mnuEdit->menuAction()->setVisible(false);
-    m_frame.mnuView->menuAction()->setVisible(false);
-    m_frame.mnuWindows->menuAction()->setVisible(false);
-    m_frame.mnuOpenInIE->setVisible(false);
-    m_frame.sep0->setVisible(false);
-}
-
 void BrowserWindowBase::statusNote(const QString &text)
 {
     // A note about a page in the background would be overwritten at once by the
     // page in front; it is shown when its own page comes to the front instead.
-    if (m_frame.activeChild() != this)
-        return;
-    m_frame.StatusBar1->setText(1, text);
-    m_frame.StatusBar1->refresh();
+    if (isFront())
+        emit statusText(text);
 }
 
 void BrowserWindowBase::refreshSafely() { m_keeper->refreshSafely(); }
@@ -279,7 +242,7 @@ void BrowserWindowBase::Toolbar1_ButtonClick(int index)
     case BtnPrint: t([&] { PrintPage(); }); break;
     case BtnFullScreen: ShowFullScreen(); break;
     case BtnSendToTray: mnuSendToTray_Click(); break;
-    case BtnFavorites: t([&] { m_frame.mnuFavorites_Click(); }); break;
+    case BtnFavorites: t([&] { emit favoritesWanted(); }); break;
     default: break;
     }
     if (!m_ctx.ended && !m_unloaded)
@@ -322,16 +285,14 @@ void BrowserWindowBase::PrintPage() { WebBrowser1->Print(); }
 void BrowserWindowBase::ShowFullScreen()
 {
     Trap t(m_ctx, showFullScreenPolicy());
-    t([&] { m_frame.hide(); });
-    t([&] { showFullScreenWindow(m_ctx); });
+    t([&] { emit fullScreenWanted(); });
 }
 
 void BrowserWindowBase::mnuSendToTray_Click()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     t([&] { m_ctx.state.InTray = -1; });
-    t([&] { m_ctx.host->hideMainWindow(); });
-    t([&] { m_ctx.host->enterTrayMenuHiddenState(); });
+    t([&] { emit sendToTrayWanted(); });
 }
 
 void BrowserWindowBase::WebBrowser1_BeforeNavigate2()
@@ -353,10 +314,8 @@ void BrowserWindowBase::WebBrowser1_DownloadBegin()
     t([&] { setCursor(Qt::BusyCursor); });
     t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
     t([&] {
-        if (m_frame.activeChild() == this) {
-            m_frame.StatusBar1->setText(1, QStringLiteral(" Downloading ") + WebBrowser1->LocationURL() + QStringLiteral(" ..."));
-            m_frame.StatusBar1->refresh();
-        }
+        if (isFront())
+            emit statusText(QStringLiteral(" Downloading ") + WebBrowser1->LocationURL() + QStringLiteral(" ..."));
     });
 }
 
@@ -369,10 +328,8 @@ void BrowserWindowBase::WebBrowser1_DownloadComplete()
     t([&] { layoutPage(false, false, false); });
     t([&] { txtCurrentURL->setText(WebBrowser1->LocationName()); });
     t([&] {
-        if (m_frame.activeChild() == this) {
-            m_frame.StatusBar1->setText(1, pageStatus(WebBrowser1->LocationName() + QLatin1Char(' ')));
-            m_frame.StatusBar1->refresh();
-        }
+        if (isFront())
+            emit statusText(pageStatus(WebBrowser1->LocationName() + QLatin1Char(' ')));
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/ErrorTrap.h"
+#include "core/UrlDataFile.h"
 #include <QMdiSubWindow>
 
 class AppContext;
@@ -7,7 +8,6 @@ class BrowserControl;
 class VToolBar;
 class QLineEdit;
 class QLabel;
-class MDIForm1;
 class PageKeeper;
 
 // One slot's page inside the main frame: a toolbar over the browser control. The tab
@@ -17,7 +17,9 @@ class BrowserWindowBase : public QMdiSubWindow
 {
     Q_OBJECT
 public:
-    BrowserWindowBase(AppContext &ctx, MDIForm1 &frame, const QString &readyCaption);
+    // A window for one slot of the Top 8: it opens on the record's address and is
+    // named after its caption once loaded.
+    BrowserWindowBase(AppContext &ctx, const UrlRecord &record, const QString &readyCaption);
     ~BrowserWindowBase() override;
 
     enum Button { BtnOpenInIE = 2, BtnRefresh = 4, BtnBack = 5, BtnForward = 6, BtnStop = 7, BtnHome = 8,
@@ -33,14 +35,14 @@ public:
     void Toolbar1_ButtonClick(int index);
     void mnuSendToTray_Click();
 
-    QString tag() const;
-    int slot() const;              // the Tag as a number (error 13 when it is not one)
+    int slot() const { return m_slot; }
+    QString tag() const;           // the slot as text, as the window registry finds it
     QString caption() const { return windowTitle(); }
 
     BrowserControl *WebBrowser1 = nullptr;
     VToolBar *Toolbar1 = nullptr;
     QLineEdit *txtCurrentURL = nullptr;
-    QString HomeURL;
+    QString HomeURL;               // the slot's address, as the data file holds it
     long BrowserWidth = 0;
 
     // Page-area layout; the flags select the variations of activation, resize and
@@ -51,7 +53,23 @@ public:
 
     // Public so the frame can unload a window on the user's behalf.
     void unload();
+    // This window is the frame's active child.
+    bool isFront() const;
 
+signals:
+    // What happened to the page, or what it needs; the frame decides what follows.
+    void statusText(const QString &text);       // for the status bar's page cell
+    void activated();                           // its activation ran: the tip turns
+    void firstLoaded();                         // the page menus are wanted
+    void tabSelected(int slot);                 // its tab is drawn selected, the others not
+    void slotReleased(int slot, const QString &caption); // back on the URL menu
+    void lastPageClosed(bool tabWindow);        // no browser window is left
+    void favoritesWanted();
+    void fullScreenWanted();
+    void sendToTrayWanted();
+    void frontWanted();                         // the person asked to see this page
+
+public:
     // Reloads the page unless that would lose the user's typing or swap the page for
     // an error page (the site does not answer); then it stays marked for the next try.
     void refreshSafely();
@@ -66,9 +84,8 @@ protected:
 
     virtual void Form_Unload() = 0;
     void commonActivate();                     // reload on activate, status texts, tips
-    void unloadCommonSteps();                  // slot back to the URL menu, SlotClosed
+    void unloadCommonSteps();                  // slot back to the URL menu, closed in its entry
     bool isLastBrowserWindow() const;          // no other browser window is loaded
-    void hideBrowserMenus();
     void currentWindowPick();
     void tabHighlighting();
 
@@ -81,13 +98,18 @@ protected:
     // else the given text.
     QString pageStatus(const QString &text) const;
 
+    // Shows the frame's active child maximized (error 91 when there is none).
+    void maximizeFrontWindow();
+
     AppContext &m_ctx;
-    MDIForm1 &m_frame;
     PageKeeper *m_keeper = nullptr;
     QWidget *m_body = nullptr;
     bool m_unloaded = false;
 
 private:
+    const int m_slot;
+    const QString m_homeCaption;
+
     void OpenInNewWindow();
     void RefreshPage();
     void NavigateBack();
@@ -104,6 +126,3 @@ private:
     void WebBrowser1_NavigateComplete2();
     void WebBrowser1_GotFocus();
 };
-
-// Opens the full-screen window on the current page, hiding the main window.
-void showFullScreenWindow(AppContext &ctx);

@@ -6,7 +6,7 @@
 #include "browser/web/PermissionBar.h"
 #include "browser/web/WebPage.h"
 #include "browser/web/WebSession.h"
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 #include "platform/Services.h"
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,9 @@
 #include "browser/frmHTMLBrowser.h"
-#include "browser/Geometry.h"
-#include "mainwindow/MDIForm1.h"
+#include "platform/Geometry.h"
 #include "platform/AppContext.h"
 
-frmHTMLBrowser::frmHTMLBrowser(AppContext &ctx, MDIForm1 &frame)
-    : BrowserWindowBase(ctx, frame, QStringLiteral("Ready - Browser"))
+frmHTMLBrowser::frmHTMLBrowser(AppContext &ctx, const UrlRecord &record)
+    : BrowserWindowBase(ctx, record, QStringLiteral("Ready - Browser"))
 {
     setObjectName(QStringLiteral("frmHTMLBrowser"));
 }
@@ -14,7 +13,7 @@ void frmHTMLBrowser::Form_Activate()
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     t([&] {
         if (m_ctx.state.InTray == -1)
-            MaximizeForm(m_ctx);
+            maximizeFrontWindow();
     });
     t([&] { layoutPage(true, true, false); });
     commonActivate();
@@ -33,7 +32,7 @@ void frmHTMLBrowser::Form_Unload()
     t([&] { unloadCommonSteps(); });
     t([&] {
         if (isLastBrowserWindow())
-            hideBrowserMenus();
+            emit lastPageClosed(false);
     });
 }
 

@@ -7,7 +7,7 @@ class frmHTMLBrowser : public BrowserWindowBase
 {
     Q_OBJECT
 public:
-    frmHTMLBrowser(AppContext &ctx, MDIForm1 &frame);
+    frmHTMLBrowser(AppContext &ctx, const UrlRecord &record);
     bool isTabWindow() const override { return false; }
     void Form_Activate() override;
     void Form_Resize() override;

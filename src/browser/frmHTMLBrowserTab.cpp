@@ -1,10 +1,8 @@
 #include "browser/frmHTMLBrowserTab.h"
-#include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
-#include "platform/PanelBar.h"
 
-frmHTMLBrowserTab::frmHTMLBrowserTab(AppContext &ctx, MDIForm1 &frame)
-    : BrowserWindowBase(ctx, frame, QStringLiteral("Ready - Tabbed Browser"))
+frmHTMLBrowserTab::frmHTMLBrowserTab(AppContext &ctx, const UrlRecord &record)
+    : BrowserWindowBase(ctx, record, QStringLiteral("Ready - Tabbed Browser"))
 {
     setObjectName(QStringLiteral("frmHTMLBrowserTab"));
     // Tab windows fill the frame without a frame of their own: the strip is their tab bar.
@@ -35,7 +33,6 @@ void frmHTMLBrowserTab::Form_Unload()
 {
     ErrorPolicy p;
     p.custom = [this](const RuntimeError &e) {
-        m_frame.LockFrameDrawing(1);
         if (e.number() >= 0)
             m_ctx.error(shortErrorText(e));
         return false;
@@ -43,17 +40,10 @@ void frmHTMLBrowserTab::Form_Unload()
     Trap t(m_ctx, p);
     t([&] { unloadCommonSteps(); });
     t([&] { currentWindowPick(); });
-    t([&] { m_frame.LockFrameDrawing(0); });
     t([&] {
-        if (isLastBrowserWindow()) {
-            hideBrowserMenus();
-            for (int i = 2; i <= 9; ++i)
-                m_frame.StatusBarTabs->setBevel(i, 2);
-            m_frame.StatusBarTabs->setText(10, QString());
-            m_frame.StatusBarTabs->setBevel(10, 0);
-        }
+        if (isLastBrowserWindow())
+            emit lastPageClosed(true);
     });
-    t([&] { m_frame.LockFrameDrawing(1); });
 }
 
 ErrorPolicy frmHTMLBrowserTab::beforeNavigatePolicy() const

@@ -7,7 +7,7 @@ class frmHTMLBrowserTab : public BrowserWindowBase
 {
     Q_OBJECT
 public:
-    frmHTMLBrowserTab(AppContext &ctx, MDIForm1 &frame);
+    frmHTMLBrowserTab(AppContext &ctx, const UrlRecord &record);
     bool isTabWindow() const override { return true; }
     void Form_Activate() override;
     void Form_Resize() override;

@@ -27,7 +27,6 @@ frmListFiles::frmListFiles(AppContext &ctx, QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
     setAttribute(Qt::WA_DeleteOnClose);
     ctx.windows.join(this);
-    ctx.favorites = this;
     buildControls();
     Form_Load();
 }
@@ -301,7 +300,12 @@ QString frmListFiles::fnOpenFavorite(const QString &path)
 
 void showFavoritesWindow(AppContext &ctx)
 {
-    if (frmListFiles *open = ctx.favorites.data()) {
+    // One Favorites window: the open one is found among the loaded windows.
+    frmListFiles *open = nullptr;
+    for (QWidget *w : ctx.windows.windows())
+        if (auto *f = qobject_cast<frmListFiles *>(w); f && !open)
+            open = f;
+    if (open) {
         open->show();
         open->raise();
         open->activateWindow();

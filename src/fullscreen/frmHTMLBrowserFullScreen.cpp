@@ -1,11 +1,8 @@
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
-#include "app/frmRightClick.h"
 #include "browser/BrowserControl.h"
-#include "browser/BrowserWindowBase.h"
-#include "browser/Geometry.h"
+#include "platform/Geometry.h"
 #include "browser/PageButtons.h"
 #include "browser/PageKeeper.h"
-#include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ToolBar.h"
@@ -56,13 +53,6 @@ QList<QKeySequence> f11WithAnyModifiers()
     for (int bits = 0; bits < 16; ++bits) // Shift, Ctrl, Alt, Meta in the four bits
         keys.append(QKeySequence(QKeyCombination(Qt::KeyboardModifiers(bits << 25), Qt::Key_F11)));
     return keys;
-}
-
-MDIForm1 &frame(AppContext &ctx)
-{
-    if (!ctx.mainForm)
-        throw RuntimeError::noObject();
-    return *ctx.mainForm;
 }
 
 } // namespace
@@ -123,7 +113,6 @@ frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
     connect(WebBrowser1, &BrowserControl::DownloadComplete, this, &frmHTMLBrowserFullScreen::WebBrowser1_DownloadComplete);
     connect(WebBrowser1, &BrowserControl::NavigateComplete2, this, &frmHTMLBrowserFullScreen::WebBrowser1_NavigateComplete2);
 
-    ctx.fullScreen = this;
     ctx.windows.join(this);
 }
 
@@ -153,8 +142,8 @@ void frmHTMLBrowserFullScreen::FillTop8List()
     auto &s = m_ctx.state;
     for (int i = 1; i <= 8; ++i) {
         t([&] {
-            if (s.SlotClosed(i) == 0 && !s.SlotCaptions(i).isEmpty())
-                cmbTop8->addItem(QString::number(i) + QStringLiteral(". ") + s.SlotCaptions(i));
+            if (s.Slots(i).closed == 0 && !s.Slots(i).caption.isEmpty())
+                cmbTop8->addItem(QString::number(i) + QStringLiteral(". ") + s.Slots(i).caption);
         });
     }
 }
@@ -222,8 +211,8 @@ void frmHTMLBrowserFullScreen::cmbTop8_Click()
         if (!ok)
             throw RuntimeError::typeMismatch();
     });
-    t([&] { s.CurrentURL = s.SlotURLs(slot); });
-    t([&] { s.CurrentCaption = s.SlotCaptions(slot); });
+    t([&] { s.CurrentURL = s.Slots(slot).url; });
+    t([&] { s.CurrentCaption = s.Slots(slot).caption; });
     t([&] { s.CurrentSlot = int16_t(slot); });
     t([&] { HomeURL = s.CurrentURL; });
     t([&] { HomeCaption = s.CurrentCaption; });
@@ -247,7 +236,7 @@ void frmHTMLBrowserFullScreen::Toolbar1_ButtonClick(int index)
     case BtnForward: t([&] { WebBrowser1->GoForward(); }); break;
     case BtnStop: t([&] { WebBrowser1->Stop(); }); break;
     case BtnHome: t([&] { WebBrowser1->Navigate(HomeURL); }); break;
-    case BtnFavorites: t([&] { frame(m_ctx).mnuFavorites_Click(); }); break;
+    case BtnFavorites: t([&] { emit favoritesWanted(); }); break;
     default: break;
     }
     t([&] {
@@ -280,33 +269,16 @@ void frmHTMLBrowserFullScreen::MinimizeFullSCRForm()
 
 void frmHTMLBrowserFullScreen::ReturnToMainWindow()
 {
-    ErrorPolicy p = ErrorPolicy::navigation().also(5);
-    p.before = [this] {
-        if (m_ctx.mainForm)
-            m_ctx.mainForm->LockFrameDrawing(1);
-    };
-    Trap t(m_ctx, p);
-    t([&] { frame(m_ctx).LockFrameDrawing(0); });
+    Trap t(m_ctx, ErrorPolicy::navigation().also(5));
     t([&] { ReturningToMainWindow = true; });
     t([&] { close(); });
-    t([&] { frame(m_ctx).show(); });
-    t([&] {
-        // By slot: list positions shift whenever slots were opened out of order or closed.
-        auto *b = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(m_ctx.state.CurrentSlot)));
-        if (b)
-            frame(m_ctx).showChild(b);
-    });
-    t([&] { frame(m_ctx).LockFrameDrawing(1); });
+    t([&] { emit returnWanted(); });
 }
 
 void frmHTMLBrowserFullScreen::ExitProgram()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg());
-    t([&] {
-        if (!m_ctx.host)
-            throw RuntimeError::noObject();
-        m_ctx.host->Form_Unload();
-    });
+    t([&] { emit exitWanted(); });
     t([&] { m_ctx.endProgram(0); });
 }
 
@@ -351,8 +323,7 @@ void frmHTMLBrowserFullScreen::closeEvent(QCloseEvent *event)
     m_keeper->stop();
     // Leave at once so counts and positions are right before the deferred delete.
     m_ctx.windows.leave(this);
-    if (m_ctx.fullScreen == this)
-        m_ctx.fullScreen = nullptr;
+    emit unloaded();
     if (!ReturningToMainWindow) {
         Trap t(m_ctx, ErrorPolicy::shortMsg());
         t([&] { ExitProgram(); });
@@ -410,25 +381,19 @@ void frmHTMLBrowserFullScreen::WebBrowser1_NavigateComplete2()
     t([&] { m_ctx.setScreenBusy(false); });
 }
 
-void showFullScreenWindow(AppContext &ctx)
+void frmHTMLBrowserFullScreen::showInFront()
 {
-    // A window that was only minimized keeps its page: just show it again.
-    frmHTMLBrowserFullScreen *w = ctx.fullScreen;
-    if (!w) {
-        w = new frmHTMLBrowserFullScreen(ctx);
-        w->Form_Load();
-    }
-    w->m_activated = false;
-    w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+    m_activated = false;
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     // Wayland places a window where the compositor likes and keeps its panels on top,
     // so there only the full-screen state covers the output.
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        w->showFullScreen();
+        showFullScreen();
     else
-        w->show();
-    w->raise();
-    w->activateWindow();
+        show();
+    raise();
+    activateWindow();
     // Some platforms deliver no WindowActivate (or deliver it later); the guard keeps
     // activation to once for this show either way.
-    w->activateOnce();
+    activateOnce();
 }

@@ -39,6 +39,8 @@ public:
     void refreshSafely();
     bool reloadPending() const;
     PageKeeper *keeper() const { return m_keeper; }
+    // Shows the window in front, restored if it was minimized; activation runs once.
+    void showInFront();
 
     BrowserControl *WebBrowser1 = nullptr;
     VToolBar *Toolbar1 = nullptr;
@@ -50,6 +52,15 @@ public:
     QString HomeCaption;
     long ClientWidth = 0;
 
+signals:
+    // Restore or F11: the window has closed and the main window is wanted back.
+    void returnWanted();
+    void favoritesWanted();
+    // Any other way of closing it ends the program.
+    void exitWanted();
+    // Closed by either way; it is deleted later.
+    void unloaded();
+
 protected:
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -57,8 +68,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    friend void showFullScreenWindow(AppContext &ctx);
-
     void Form_Resize();
     void F11Pressed();
     // Runs activation unless it already ran since the window last became active.

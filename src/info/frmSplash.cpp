@@ -1,5 +1,5 @@
 #include "info/frmSplash.h"
-#include "browser/Geometry.h"
+#include "platform/Geometry.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include <QFontMetrics>

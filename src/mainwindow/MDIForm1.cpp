@@ -1,7 +1,6 @@
 #include "mainwindow/MDIForm1.h"
-#include "app/frmRightClick.h"
 #include "browser/BrowserControl.h"
-#include "browser/Geometry.h"
+#include "platform/Geometry.h"
 #include "browser/frmHTMLBrowser.h"
 #include "browser/frmHTMLBrowserTab.h"
 #include "favorites/frmListFiles.h"
@@ -16,9 +15,9 @@
 #include "platform/ErrorTrap.h"
 #include "platform/PanelBar.h"
 #include "platform/ToolBar.h"
-#include "settings/IniFile.h"
-#include "settings/UrlDataFile.h"
-#include "settings/frmURLs.h"
+#include "core/IniFile.h"
+#include "core/UrlDataFile.h"
+#include "setup/frmURLs.h"
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -38,7 +37,6 @@ MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ct
     setWindowTitle(QStringLiteral("Velloran"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
     setAttribute(Qt::WA_QuitOnClose, false);
-    ctx.mainForm = this;
     ctx.windows.join(this);
 
     m_mdi = new QMdiArea(this);
@@ -334,20 +332,169 @@ void MDIForm1::LockFrameDrawing(int mode)
         setUpdatesEnabled(true);
 }
 
-BrowserWindowBase *MDIForm1::createBrowserWindow()
+BrowserWindowBase *MDIForm1::createBrowserWindow(const UrlRecord &r)
 {
     auto &s = m_ctx.state;
     BrowserWindowBase *w;
     if (s.TabbedLayout == -1) {
         s.TabbedActive = -1;
-        w = new frmHTMLBrowserTab(m_ctx, *this);
+        w = new frmHTMLBrowserTab(m_ctx, r);
     } else {
         s.TabbedActive = 0;
-        w = new frmHTMLBrowser(m_ctx, *this);
+        w = new frmHTMLBrowser(m_ctx, r);
     }
+    connectPage(w);
     m_mdi->addSubWindow(w);
     w->Form_Load();
     return w;
+}
+
+// What a page asks for, the frame carries out.
+void MDIForm1::connectPage(BrowserWindowBase *w)
+{
+    using B = BrowserWindowBase;
+    connect(w, &B::statusText, this, &MDIForm1::showStatus);
+    connect(w, &B::activated, this, [this] { StatusBar1->setText(2, alternateTip(StatusBar1->text(2))); });
+    connect(w, &B::firstLoaded, this, [this] { showPageMenus(true); });
+    connect(w, &B::tabSelected, this, &MDIForm1::selectTab);
+    connect(w, &B::slotReleased, this, &MDIForm1::listSlot);
+    connect(w, &B::lastPageClosed, this, &MDIForm1::lastPageClosed);
+    connect(w, &B::favoritesWanted, this, &MDIForm1::mnuFavorites_Click);
+    connect(w, &B::fullScreenWanted, this, &MDIForm1::enterFullScreen);
+    connect(w, &B::sendToTrayWanted, this, &MDIForm1::sendToTrayWanted);
+    connect(w, &B::frontWanted, this, [this, w] { bringPageToFront(w); });
+}
+
+void MDIForm1::bringPageToFront(BrowserWindowBase *w)
+{
+    emit trayLeaveWanted();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    showChild(w);
+}
+
+void MDIForm1::showStatus(const QString &text)
+{
+    StatusBar1->setText(1, text);
+    StatusBar1->refresh();
+}
+
+QString MDIForm1::status() const
+{
+    return StatusBar1->text(1);
+}
+
+void MDIForm1::showPageMenus(bool shown)
+{
+    if (shown && mnuView->menuAction()->isVisible())
+        return;
+    mnuEdit->menuAction()->setVisible(shown);
+    mnuView->menuAction()->setVisible(shown);
+    mnuWindows->menuAction()->setVisible(shown);
+    mnuOpenInIE->setVisible(shown);
+    sep0->setVisible(shown);
+}
+
+void MDIForm1::selectTab(int slot)
+{
+    LockFrameDrawing(0);
+    for (int i = 2; i <= 9; ++i)
+        StatusBarTabs->setBevel(i, slot != i - 1 ? 2 : 1);
+    LockFrameDrawing(1);
+}
+
+void MDIForm1::lastPageClosed(bool tabWindow)
+{
+    LockFrameDrawing(0);
+    showPageMenus(false);
+    if (tabWindow) {
+        for (int i = 2; i <= 9; ++i)
+            StatusBarTabs->setBevel(i, 2);
+        StatusBarTabs->setText(10, QString());
+        StatusBarTabs->setBevel(10, 0);
+    }
+    LockFrameDrawing(1);
+}
+
+void MDIForm1::enterFullScreen()
+{
+    hide();
+    openFullScreenWindow();
+}
+
+void MDIForm1::openFullScreenWindow()
+{
+    // A window that was only minimized keeps its page: it is just shown again.
+    if (!m_fullScreen) {
+        using F = frmHTMLBrowserFullScreen;
+        auto *w = new F(m_ctx);
+        m_fullScreen = w;
+        connect(w, &F::returnWanted, this, &MDIForm1::returnFromFullScreen);
+        connect(w, &F::favoritesWanted, this, &MDIForm1::mnuFavorites_Click);
+        connect(w, &F::exitWanted, this, &MDIForm1::exitWanted);
+        connect(w, &F::unloaded, this, [this, w] {
+            if (m_fullScreen == w)
+                m_fullScreen = nullptr;
+        });
+        w->Form_Load();
+    }
+    m_fullScreen->showInFront();
+}
+
+void MDIForm1::returnFromFullScreen()
+{
+    LockFrameDrawing(0);
+    show();
+    // By slot: list positions shift whenever slots were opened out of order or closed.
+    showSlot(m_ctx.state.CurrentSlot);
+    LockFrameDrawing(1);
+}
+
+void MDIForm1::runSetUp(const QList<UrlRecord> &salvaged)
+{
+    auto *dialog = new frmURLs(m_ctx, this, salvaged);
+    connect(dialog, &frmURLs::frameFrozen, this, [this](bool frozen) { LockFrameDrawing(frozen ? 0 : 1); });
+    connect(dialog, &frmURLs::slotClosing, this, &MDIForm1::closeSlot);
+    connect(dialog, &frmURLs::slotOpening, this, [this](const UrlRecord &r) {
+        openSlot(r, true);
+        sep1b->setVisible(false);
+    });
+    connect(dialog, &frmURLs::slotListed, this, &MDIForm1::listSlot);
+    connect(dialog, &frmURLs::arrangeWanted, this, &MDIForm1::arrangeWindows);
+    connect(dialog, &frmURLs::tileWanted, this, &MDIForm1::tileHorizontally);
+    connect(dialog, &frmURLs::cascadeWanted, this, &MDIForm1::cascade);
+    m_ctx.dialogs->exec(dialog);
+}
+
+BrowserWindowBase *MDIForm1::openSlot(const UrlRecord &r, bool show)
+{
+    auto &entry = m_ctx.state.Slots(r.slot);
+    BrowserWindowBase *w = createBrowserWindow(r);
+    entry.url = r.url;
+    entry.caption = r.caption();
+    labelTab(r.slot, r.url, r.alias, r.caption());
+    if (show)
+        showChild(w);
+    unlistSlot(r.slot);
+    entry.closed = 0;
+    return w;
+}
+
+void MDIForm1::closeSlot(int slot)
+{
+    QWidget *w = m_ctx.windows.findByTag(QString::number(slot));
+    if (auto *b = qobject_cast<BrowserWindowBase *>(w))
+        b->unload();
+    else if (w)
+        w->close();
+}
+
+void MDIForm1::showSlot(int slot)
+{
+    if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(slot))))
+        showChild(w);
 }
 
 void MDIForm1::labelTab(int slot, const QString &url, const QString &alias, const QString &caption)
@@ -443,7 +590,7 @@ void MDIForm1::Form_Load()
             }
             m_ctx.error(QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs."));
             s.FirstRun = -1;
-            m_ctx.dialogs->exec(new frmURLs(m_ctx, this, salvaged));
+            runSetUp(salvaged);
         } else {
             delete splash;
             m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
@@ -473,9 +620,7 @@ void MDIForm1::Form_Load()
     });
     t([&] { s.DataFilePath = m_ctx.dataFolder; });
     t([&] {
-        s.SlotClosed.create();
-        s.SlotURLs.create();
-        s.SlotCaptions.create();
+        s.Slots.create();
     });
     t([&] {
         splash = new frmSplash(m_ctx);
@@ -488,30 +633,18 @@ void MDIForm1::Form_Load()
     t([&] {
         while (!file->atEnd()) {
             const UrlRecord r = readTop8Record(*file);
-            s.RecordSlot = r.slot;
             if (r.url.isEmpty()) {
-                s.SlotClosed(r.slot) = -1;
+                s.Slots(r.slot).closed = -1;
                 continue;
             }
-            s.RecordURL = r.url;
-            s.RecordAutoLoad = r.autoload;
-            s.RecordCaption = r.caption();
             if (r.autoload != -1) {
-                listSlot(r.slot, s.RecordCaption);
+                listSlot(r.slot, r.caption());
                 continue;
             }
-            BrowserWindowBase *w = createBrowserWindow();
-            setFormTag(w, QString::number(r.slot));
-            s.SlotURLs(r.slot) = s.RecordURL;
-            s.SlotCaptions(r.slot) = s.RecordCaption;
-            labelTab(r.slot, r.url, r.alias, s.RecordCaption);
             // In the tabbed arrangement only the first tab is shown, below; a page that
             // was never shown needs no drawing surface, which saves memory on start.
             const bool tabbedArrangement = s.CascadeLayout != -1 && s.TileLayout != -1;
-            if (!(w->isTabWindow() && tabbedArrangement))
-                showChild(w);
-            unlistSlot(r.slot);
-            s.SlotClosed(r.slot) = 0;
+            openSlot(r, !(s.TabbedLayout == -1 && tabbedArrangement));
         }
     });
     t([&] { file.reset(); });
@@ -521,7 +654,7 @@ void MDIForm1::Form_Load()
     t([&] { delete splash; });
     t([&] {
         if (m_ctx.windows.count() == 2)
-            m_ctx.dialogs->exec(new frmURLs(m_ctx, this));
+            runSetUp();
     });
 }
 
@@ -637,8 +770,8 @@ void MDIForm1::Timer1_Timer()
             if (auto *b = qobject_cast<BrowserWindowBase *>(*it); b && b->reloadPending())
                 t([&] { b->refreshSafely(); });
         t([&] {
-            if (m_ctx.fullScreen && m_ctx.fullScreen->isVisible() && m_ctx.fullScreen->reloadPending())
-                m_ctx.fullScreen->refreshSafely();
+            if (m_fullScreen && m_fullScreen->isVisible() && m_fullScreen->reloadPending())
+                m_fullScreen->refreshSafely();
         });
     }
     if (due) {
@@ -646,8 +779,8 @@ void MDIForm1::Timer1_Timer()
             if (auto *b = qobject_cast<BrowserWindowBase *>(*it))
                 t([&] { b->refreshSafely(); });
         t([&] {
-            if (m_ctx.fullScreen && m_ctx.fullScreen->isVisible())
-                m_ctx.fullScreen->refreshSafely();
+            if (m_fullScreen && m_fullScreen->isVisible())
+                m_fullScreen->refreshSafely();
         });
         MinutesElapsed = 0;
     }
@@ -684,24 +817,24 @@ void MDIForm1::StatusBarTabs_PanelClick(int panel)
     }
     // The frame itself stays shown: hiding and re-showing it would only flicker.
     t([&] {
+        // The hidden host is never shown and stays so.
         for (QWidget *w : m_ctx.windows.windows())
-            if (w != this && w != m_ctx.host.data())
+            if (w != this && !w->isHidden())
                 w->hide();
     });
     t([&] { LockFrameDrawing(0); });
     const int slot = panel - 1;
     t([&] {
         StatusBarTabs->setBevel(panel, 1);
-        if (auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(slot))))
-            showChild(w);
+        showSlot(slot);
         for (int i = 2; i <= 9; ++i)
             if (i != panel)
                 StatusBarTabs->setBevel(i, 2);
     });
     t([&] {
         if (m_ctx.windows.findByTag(QString::number(slot))) {
-            s.CurrentURL = s.SlotURLs(slot);
-            s.CurrentCaption = s.SlotCaptions(slot);
+            s.CurrentURL = s.Slots(slot).url;
+            s.CurrentCaption = s.Slots(slot).caption;
             s.CurrentSlot = int16_t(slot);
         }
     });
@@ -715,13 +848,12 @@ void MDIForm1::mnuCloseWindow_Click()
     BrowserWindowBase *w = activeChild();
     if (!w)
         return; // nothing to close: no message
-    QString slotTag;
+    const int slot = w->slot();
     t([&] { s.InTray = 0; });
-    t([&] { slotTag = QString::number(w->slot()); });
-    t([&] { w->unload(); });
+    t([&] { closeSlot(slot); });
     t([&] {
         if (s.TabbedActive == -1) {
-            const int panel = slotTag.toInt() + 1;
+            const int panel = slot + 1;
             StatusBarTabs->setText(panel, QString());
             StatusBarTabs->setToolTip(panel, QString());
             StatusBarTabs->setTag(panel, QString());
@@ -732,7 +864,7 @@ void MDIForm1::mnuCloseWindow_Click()
 void MDIForm1::mnuClose_Click()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
-    t([&] { m_ctx.host->Form_Unload(); });
+    t([&] { emit exitWanted(); });
     m_ctx.endProgram(0);
 }
 
@@ -740,8 +872,7 @@ void MDIForm1::mnuSendToTray_Click()
 {
     Trap t(m_ctx, ErrorPolicy::longMsg().negativeShown());
     t([&] { m_ctx.state.InTray = 0; });
-    t([&] { m_ctx.host->hideMainWindow(); });
-    t([&] { m_ctx.host->enterTrayMenuHiddenState(); });
+    t([&] { emit sendToTrayWanted(); });
 }
 
 void MDIForm1::mnuFavorites_Click()
@@ -759,14 +890,14 @@ void MDIForm1::mnuFavorites_Click()
 void MDIForm1::mnuSetup_Click()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
-    t([&] { m_ctx.dialogs->exec(new frmURLs(m_ctx, this)); });
+    t([&] { runSetUp(); });
 }
 
 void MDIForm1::mnuFullScreen_Click()
 {
     Trap t(m_ctx, ErrorPolicy::navigation().also(9));
     t([&] { hide(); });
-    t([&] { showFullScreenWindow(m_ctx); });
+    t([&] { openFullScreenWindow(); });
 }
 
 void MDIForm1::mnuCascade_Click()
@@ -840,26 +971,15 @@ void MDIForm1::mnuURLs_Click(int index)
             return; // reported once above; nothing to read
         while (!file->atEnd()) {
             const UrlRecord r = file->read();
-            s.RecordSlot = r.slot;
             if (r.slot != slot)
                 continue;
             if (r.url.isEmpty()) {
                 // The entry was blanked in Set Up since it was listed: nothing to open.
                 unlistSlot(slot);
-                s.SlotClosed(slot) = -1;
+                s.Slots(slot).closed = -1;
                 continue;
             }
-            s.RecordURL = r.url;
-            s.RecordAutoLoad = r.autoload;
-            s.RecordCaption = r.caption();
-            BrowserWindowBase *w = createBrowserWindow();
-            setFormTag(w, QString::number(slot));
-            labelTab(slot, r.url, r.alias, s.RecordCaption);
-            s.SlotURLs(slot) = s.RecordURL;
-            s.SlotCaptions(slot) = s.RecordCaption;
-            showChild(w);
-            unlistSlot(slot);
-            s.SlotClosed(slot) = 0;
+            openSlot(r, true);
             opened = true;
         }
     });
@@ -906,10 +1026,7 @@ void MDIForm1::updateWindowList()
 void MDIForm1::Form_Resize()
 {
     Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown().also(404));
-    t([&] {
-        if (m_ctx.host)
-            m_ctx.host->updateTrayItemsForState(windowState());
-    });
+    t([&] { emit windowStateChanged(windowState()); });
     t([&] {
         const double tx = m_ctx.screen->twipsPerPixelX(), ty = m_ctx.screen->twipsPerPixelY();
         const QRect g = frameGeometry();

@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <QPointer>
+#include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include <array>
 #include <cstdint>
 
@@ -14,6 +15,8 @@ class QTimer;
 class QToolButton;
 class BrowserWindowBase;
 class FindBar;
+class frmHTMLBrowserFullScreen;
+struct UrlRecord;
 
 // The main frame: holds the browser windows of the Top 8, the tab strip along its
 // top edge, the status bar along its bottom, the menus and the refresh timer.
@@ -32,9 +35,14 @@ public:
     QList<BrowserWindowBase *> childWindows() const;
     QMdiArea *mdiArea() const { return m_mdi; }
 
-    // Creates a browser window of the kind the current layout asks for, from
-    // RecordURL and RecordCaption; its Tag is still empty.
-    BrowserWindowBase *createBrowserWindow();
+    // The one way a slot's page opens: a window of the kind the layout asks for, on
+    // the record's address; its tab is labelled, its entry filled, and the URL menu no
+    // longer lists it. `show` false leaves it unshown (a tab behind the first).
+    BrowserWindowBase *openSlot(const UrlRecord &r, bool show);
+    // The one way a slot's window closes; nothing happens when it has none.
+    void closeSlot(int slot);
+    // Brings a slot's window to the front, when it has one.
+    void showSlot(int slot);
     // Labels a slot's tab: panel slot + 1.
     void labelTab(int slot, const QString &url, const QString &alias, const QString &caption);
     // The File menu's entry of a slot: listed under its caption (with the separator
@@ -45,6 +53,11 @@ public:
     void showChild(BrowserWindowBase *w);
 
     void LockFrameDrawing(int mode);
+    // The status bar's page cell.
+    void showStatus(const QString &text);
+    QString status() const;
+    // The full-screen window while it is open.
+    frmHTMLBrowserFullScreen *fullScreenWindow() const { return m_fullScreen; }
 
     // The refresh timer's tick.
     void Timer1_Timer();
@@ -92,6 +105,14 @@ public:
 
     static const QString StartTip;
 
+signals:
+    // What only the host can do: it owns the tray icon and ends the program.
+    void sendToTrayWanted();
+    void exitWanted();
+    // The main window is coming to the front: out of the tray, if it is there.
+    void trayLeaveWanted();
+    void windowStateChanged(Qt::WindowStates state);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -101,6 +122,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    BrowserWindowBase *createBrowserWindow(const UrlRecord &r);
+    void connectPage(BrowserWindowBase *w);
+    void bringPageToFront(BrowserWindowBase *w);
+    void showPageMenus(bool shown);
+    void selectTab(int slot);
+    void lastPageClosed(bool tabWindow);
+    void enterFullScreen();
+    void openFullScreenWindow();
+    void returnFromFullScreen();
+    void runSetUp(const QList<UrlRecord> &salvaged = {});
     void createMenus();
     void createBars();
     void Form_Resize();
@@ -117,6 +148,7 @@ private:
     QMdiArea *m_mdi = nullptr;
     FindBar *m_findBar = nullptr;
     QPointer<QMdiSubWindow> m_lastActivated;
+    QPointer<frmHTMLBrowserFullScreen> m_fullScreen;
     QPointer<QWidget> m_help, m_about, m_shortcuts;
     bool m_closing = false;
 };

@@ -1,14 +1,10 @@
 #pragma once
 #include "platform/Services.h"
 #include "platform/WindowRegistry.h"
-#include "settings/SharedState.h"
+#include "core/SharedState.h"
 #include <QPointer>
 #include <QStringList>
 
-class frmRightClick;
-class MDIForm1;
-class frmHTMLBrowserFullScreen;
-class frmListFiles;
 
 // Everything one run of the program shares: the shared state, the loaded-window list,
 // the desktop services and where the files live. Each window receives it when it is
@@ -33,11 +29,6 @@ public:
     QString dataFolder;         // holds velloran.ini and velloran.dat
     QStringList soundFolders;   // searched in order for the WAV cues
     int minuteMs = 60000;       // length of one minute of the refresh timer
-
-    QPointer<frmRightClick> host;
-    QPointer<MDIForm1> mainForm;
-    QPointer<frmHTMLBrowserFullScreen> fullScreen;
-    QPointer<frmListFiles> favorites;
 
     bool ended = false;
     int endCode = 0;

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 #include <QList>
 #include <QString>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "platform/PanelBar.h"
 
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "platform/ToolBar.h"
 
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 
 #include <QAction>
 #include <QIcon>

@@ -1,5 +1,5 @@
 #include "platform/WindowRegistry.h"
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 
 void WindowRegistry::join(QWidget *w)
 {

@@ -1,5 +1,5 @@
 #include "FakeBrowser.h"
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 
 FakeBrowser::FakeBrowser(QWidget *parent) : BrowserControl(parent)
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 #include <functional>
 
 // The error number a step throws, or 0 when it throws nothing.

@@ -3,7 +3,7 @@
 #include "FakeBrowser.h"
 #include "browser/WebEngineBrowser.h"
 #include "browser/web/WebSession.h"
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTcpServer>

@@ -17,7 +17,7 @@
 #include "FakeServices.h"
 #include "FakeBrowser.h"
 #include "mainwindow/MDIForm1.h"
-#include "settings/frmURLs.h"
+#include "setup/frmURLs.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>

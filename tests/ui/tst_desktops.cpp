@@ -6,7 +6,7 @@
 #include "browser/BrowserWindowBase.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/PanelBar.h"
-#include "settings/DataFolder.h"
+#include "core/DataFolder.h"
 #include <QTemporaryDir>
 #include <unistd.h>
 #include <QMenu>
@@ -21,7 +21,7 @@ struct Program
     FakeDesktop d;
     frmRightClick *host = nullptr;
 
-    MDIForm1 *main() const { return d.ctx->mainForm; }
+    MDIForm1 *main() const { return host->mainWindow(); }
     void start()
     {
         d.writeFile(QStringLiteral("velloran.ini"), "0,0,1,0,0,-1\r\n");
@@ -166,7 +166,7 @@ void DesktopsTest::unusableDataFolderSaysWhy()
                  qPrintable(messages.shown[0].text));
         QCOMPARE(messages.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(process.ends, QList<int>{1});
-        QVERIFY(!ctx.mainForm);
+        QVERIFY(!host->mainWindow());
         delete host;
     }
 }

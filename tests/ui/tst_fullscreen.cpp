@@ -38,9 +38,9 @@ struct Program
     FakeDesktop d;
     frmRightClick *host = nullptr;
 
-    MDIForm1 *main() const { return d.ctx->mainForm; }
+    MDIForm1 *main() const { return host->mainWindow(); }
     SharedState &state() const { return d.ctx->state; }
-    frmHTMLBrowserFullScreen *fs() const { return d.ctx->fullScreen; }
+    frmHTMLBrowserFullScreen *fs() const { return main()->fullScreenWindow(); }
     FakeBrowser *page() const { return qobject_cast<FakeBrowser *>(fs()->WebBrowser1); }
 
     void start(const QMap<int, QString> &open, const QByteArray &ini = "0,0,1,0,0,-1\r\n")
@@ -143,7 +143,7 @@ void FullScreenTest::pickerListsEveryOpenSlot()
     {
         Program p;
         p.start(kABC);
-        p.state().SlotCaptions(2).clear();
+        p.state().Slots(2).caption.clear();
         QCOMPARE(lines(p.openOn(1)->cmbTop8), (QStringList{QStringLiteral("1. A"), QStringLiteral("3. C")}));
     }
     {

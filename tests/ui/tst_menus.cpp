@@ -38,7 +38,7 @@ struct Program
 {
     FakeDesktop d;
     frmRightClick *host = nullptr;
-    MDIForm1 *m() const { return d.ctx->mainForm; }
+    MDIForm1 *m() const { return host->mainWindow(); }
     QList<BrowserWindowBase *> windows() const { return m()->childWindows(); }
     FakeBrowser *page(BrowserWindowBase *w) const { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
     void start(const QByteArray &ini)
@@ -167,13 +167,13 @@ void MenusTest::pageCommands()
     // Both Full Screen items hide the main window and open the same window.
     m->mnuFullScreen->trigger();
     QVERIFY(!m->isVisible());
-    QVERIFY(p.d.ctx->fullScreen);
-    QWidget *first = p.d.ctx->fullScreen.data();
+    QVERIFY(p.m()->fullScreenWindow());
+    QWidget *first = p.m()->fullScreenWindow();
     QCOMPARE(first->metaObject()->className(), "frmHTMLBrowserFullScreen");
     m->show();
     m->mnuFullScreenWindows->trigger();
     QVERIFY(!m->isVisible());
-    QCOMPARE(p.d.ctx->fullScreen->metaObject()->className(), "frmHTMLBrowserFullScreen");
+    QCOMPARE(p.m()->fullScreenWindow()->metaObject()->className(), "frmHTMLBrowserFullScreen");
 }
 
 void MenusTest::closeWindowTabbedAndCascade()
@@ -190,7 +190,7 @@ void MenusTest::closeWindowTabbedAndCascade()
         QVERIFY(m->StatusBarTabs->text(3).isEmpty());
         QCOMPARE(m->StatusBarTabs->text(2), QStringLiteral("A"));
         QVERIFY(m->mnuURLs[1]->isVisible());
-        QCOMPARE(p.d.ctx->state.SlotClosed(2), int16_t(-1));
+        QCOMPARE(p.d.ctx->state.Slots(2).closed, int16_t(-1));
     }
     {
         Program p;
@@ -224,8 +224,8 @@ void MenusTest::urlMenu()
     QCOMPARE(m->StatusBarTabs->toolTip(5), QStringLiteral("http://d/"));
     QVERIFY(!m->mnuURLs[3]->isVisible());
     QVERIFY(m->mnuURLs[3]->text().isEmpty());
-    QCOMPARE(p.d.ctx->state.SlotClosed(4), int16_t(0));
-    QCOMPARE(p.d.ctx->state.SlotURLs(4), QStringLiteral("http://d/"));
+    QCOMPARE(p.d.ctx->state.Slots(4).closed, int16_t(0));
+    QCOMPARE(p.d.ctx->state.Slots(4).url, QStringLiteral("http://d/"));
     QCOMPARE(p.d.ctx->windows.count(), 5); // the splash is gone again
     // The layout chosen since start-up decides the kind of window.
     p.d.ctx->state.TabbedLayout = 0;
@@ -241,7 +241,7 @@ void MenusTest::urlMenu()
     m->mnuURLs[3]->trigger();
     QCOMPARE(int(p.windows().size()), before);
     QVERIFY(!m->mnuURLs[3]->isVisible());
-    QCOMPARE(p.d.ctx->state.SlotClosed(4), int16_t(-1));
+    QCOMPARE(p.d.ctx->state.Slots(4).closed, int16_t(-1));
 }
 
 void MenusTest::urlMenuWithoutDataFile()

@@ -1,5 +1,5 @@
 #include "platform/PanelBar.h"
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 #include "platform/ToolBar.h"
 
 #include <QAccessible>

@@ -18,7 +18,7 @@ struct Program
 {
     FakeDesktop d;
     frmRightClick *host = nullptr;
-    MDIForm1 *m() const { return d.ctx->mainForm; }
+    MDIForm1 *m() const { return host->mainWindow(); }
     QList<BrowserWindowBase *> windows() const { return m()->childWindows(); }
     static FakeBrowser *page(BrowserWindowBase *w) { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
 
@@ -221,7 +221,7 @@ void ReliabilityTest::fullScreenPageHasTheSameGuards()
     p.start(2, "0,-1,1,0,0,-1\r\n");
     p.m()->StatusBarTabs_PanelClick(3);
     p.m()->mnuFullScreen->trigger();
-    frmHTMLBrowserFullScreen *fs = p.d.ctx->fullScreen;
+    frmHTMLBrowserFullScreen *fs = p.m()->fullScreenWindow();
     QVERIFY(fs);
     FakeBrowser *b = qobject_cast<FakeBrowser *>(fs->WebBrowser1);
     b->url = QStringLiteral("http://site2.test/");

@@ -5,7 +5,7 @@
 #include "info/frmSplash.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/PanelBar.h"
-#include "settings/frmURLs.h"
+#include "setup/frmURLs.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -302,7 +302,7 @@ private slots:
         QCOMPARE(navigations(r.window(3)), QStringList{QStringLiteral("Navigate https://c.example/")});
         QVERIFY(!r.main->mnuURLs[2]->isVisible());
         QCOMPARE(r.main->StatusBarTabs->text(4), QStringLiteral("Cee"));
-        QCOMPARE(r.d.ctx->state.SlotClosed(3), int16_t(0));
+        QCOMPARE(r.d.ctx->state.Slots(3).closed, int16_t(0));
     }
 
     void changedUrlReopensAndBlankCloses()
@@ -319,8 +319,8 @@ private slots:
         QVERIFY(r.window(1));
         QCOMPARE(navigations(r.window(1)), QStringList{QStringLiteral("Navigate https://z.example/")});
         QVERIFY(!r.window(2));
-        QCOMPARE(r.d.ctx->state.SlotClosed(2), int16_t(-1));
-        QCOMPARE(r.d.ctx->state.SlotURLs(1), QStringLiteral("https://z.example/"));
+        QCOMPARE(r.d.ctx->state.Slots(2).closed, int16_t(-1));
+        QCOMPARE(r.d.ctx->state.Slots(1).url, QStringLiteral("https://z.example/"));
     }
 
     // With tab windows in use a new plain URL waits for the next start, and Tile only warns.

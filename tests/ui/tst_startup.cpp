@@ -8,7 +8,7 @@
 #include "browser/frmHTMLBrowserTab.h"
 #include "mainwindow/MDIForm1.h"
 #include "mainwindow/Tips.h"
-#include "settings/frmURLs.h"
+#include "setup/frmURLs.h"
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -48,7 +48,7 @@ struct Program
     FakeDesktop d;
     frmRightClick *host = nullptr;
 
-    MDIForm1 *main() const { return d.ctx->mainForm; }
+    MDIForm1 *main() const { return host->mainWindow(); }
     SharedState &state() const { return d.ctx->state; }
     QList<BrowserWindowBase *> windows() const { return main()->childWindows(); }
     FakeBrowser *page(BrowserWindowBase *w) const { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
@@ -137,7 +137,7 @@ void StartupTest::fileCutInsideARecordClosesOpenedWindows()
     QCOMPARE(p.d.dialogs.shown, QStringList{QStringLiteral("frmURLs")});
     // Their closing put both slots back on the File menu.
     QVERIFY(p.main()->mnuURLs[0]->isVisible());
-    QCOMPARE(p.state().SlotClosed(1), int16_t(-1));
+    QCOMPARE(p.state().Slots(1).closed, int16_t(-1));
 }
 
 void StartupTest::firstRunSetUpArrangesAtOnce()
@@ -189,10 +189,10 @@ void StartupTest::slotsTwoAndFive()
     QCOMPARE(p.main()->mnuURLs[4]->text(), QStringLiteral("Five && more"));
     QVERIFY(!p.main()->mnuURLs[1]->isVisible());
     for (int s : {1, 3, 4, 6, 7, 8})
-        QCOMPARE(p.state().SlotClosed(s), int16_t(-1));
-    QCOMPARE(p.state().SlotClosed(2), int16_t(0));
-    QCOMPARE(p.state().SlotClosed(5), int16_t(0));
-    QVERIFY(p.state().SlotURLs(5).isEmpty());
+        QCOMPARE(p.state().Slots(s).closed, int16_t(-1));
+    QCOMPARE(p.state().Slots(2).closed, int16_t(0));
+    QCOMPARE(p.state().Slots(5).closed, int16_t(0));
+    QVERIFY(p.state().Slots(5).url.isEmpty());
     QVERIFY(p.main()->mnuEdit->menuAction()->isVisible());
     QVERIFY(p.main()->mnuView->menuAction()->isVisible());
     QVERIFY(p.d.dialogs.shown.isEmpty());
@@ -573,7 +573,7 @@ void StartupTest::secondInstanceEndsSilently()
     auto *host = new frmRightClick(second);
     host->Form_Load();
     QCOMPARE(process.ends, QList<int>{0});
-    QVERIFY(!second.mainForm);
+    QVERIFY(!host->mainWindow());
     delete host;
     QVERIFY(first.d.process.ends.isEmpty());
 }

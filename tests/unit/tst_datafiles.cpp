@@ -1,8 +1,8 @@
-#include "platform/RuntimeError.h"
-#include "settings/DataFolder.h"
-#include "settings/IniFile.h"
-#include "settings/SharedState.h"
-#include "settings/UrlDataFile.h"
+#include "core/RuntimeError.h"
+#include "core/DataFolder.h"
+#include "core/IniFile.h"
+#include "core/SharedState.h"
+#include "core/UrlDataFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "FakeServices.h"
-#include "browser/Geometry.h"
+#include "platform/Geometry.h"
 #include "platform/ErrorTrap.h"
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 #include "platform/WindowRegistry.h"
 
 #include <QTest>

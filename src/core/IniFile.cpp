@@ -1,5 +1,5 @@
-#include "settings/IniFile.h"
-#include "settings/TextFields.h"
+#include "core/IniFile.h"
+#include "core/TextFields.h"
 #include <QFile>
 #include <QSaveFile>
 

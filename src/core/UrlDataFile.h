@@ -2,7 +2,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include "settings/TextFields.h"
+#include "core/TextFields.h"
 #include <optional>
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/RuntimeError.h"
+#include "core/RuntimeError.h"
 #include <QPointer>
 #include <QString>
 #include <array>
@@ -32,6 +32,14 @@ private:
     std::optional<std::array<T, 8>> m_items;
 };
 
+// One slot of the Top 8 while the program runs.
+struct SlotEntry
+{
+    int16_t closed = 0; // SlotClosed: -1 while the slot has no window (listed on the URL menu, or empty)
+    QString url;        // SlotURLs: the address its window was opened on
+    QString caption;    // SlotCaptions: its alias, or the address when there is none
+};
+
 // The program-wide variables through which the windows talk to each other.
 struct SharedState
 {
@@ -57,15 +65,8 @@ struct SharedState
     // this session, and the file on disk is out of date.
     bool SettingsUnsaved = false;
 
-    SlotTable<int16_t> SlotClosed;
-    SlotTable<QString> SlotURLs;
-    SlotTable<QString> SlotCaptions;
-
-    // The record of the URL data file read or written last.
-    int16_t RecordSlot = 0;
-    QString RecordURL;
-    int16_t RecordAutoLoad = 0;
-    QString RecordCaption;
+    // The Top 8 as the running program knows them, one entry per slot 1..8.
+    SlotTable<SlotEntry> Slots;
 
     // Favorites hand-over, in twips.
     float FavoritesLeft = 0;

@@ -1,4 +1,4 @@
-#include "settings/SharedState.h"
+#include "core/SharedState.h"
 
 int16_t tabTextLengthFor(int widthPixels, int heightPixels)
 {

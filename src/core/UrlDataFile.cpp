@@ -1,6 +1,6 @@
-#include "settings/UrlDataFile.h"
-#include "platform/RuntimeError.h"
-#include "settings/TextFields.h"
+#include "core/UrlDataFile.h"
+#include "core/RuntimeError.h"
+#include "core/TextFields.h"
 #include <QFile>
 #include <QSaveFile>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "settings/SharedState.h"
+#include "core/SharedState.h"
 #include <QByteArray>
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "settings/DataFolder.h"
+#include "core/DataFolder.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>

@@ -1,13 +1,11 @@
-#include "settings/frmURLs.h"
-#include "browser/BrowserWindowBase.h"
-#include "browser/Geometry.h"
+#include "setup/frmURLs.h"
+#include "platform/Geometry.h"
 #include "info/frmSplash.h"
-#include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
-#include "settings/IniFile.h"
-#include "settings/Sound.h"
-#include "settings/UrlDataFile.h"
+#include "core/IniFile.h"
+#include "platform/Sound.h"
+#include "core/UrlDataFile.h"
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QFrame>
@@ -354,13 +352,6 @@ void frmURLs::cmdCancel_Click()
     t([&] { reject(); });
 }
 
-MDIForm1 &frmURLs::frame() const
-{
-    if (!m_ctx.mainForm)
-        throw RuntimeError::noObject();
-    return *m_ctx.mainForm;
-}
-
 bool frmURLs::minutesAcceptable() const
 {
     const QString text = txtMinutes->text();
@@ -390,8 +381,7 @@ void frmURLs::cmdOK_Click()
         // A file still open elsewhere, or a minimized window refusing a move, is harmless.
         if (e.number() == 55 || e.number() == 384)
             return false;
-        if (m_ctx.mainForm)
-            m_ctx.mainForm->LockFrameDrawing(1);
+        emit frameFrozen(false);
         m_ctx.setScreenBusy(false);
         m_ctx.error(QStringLiteral("Error ") + QString::number(e.number()) + QLatin1Char('.') + e.description()
                     + QStringLiteral(". Unable to start. Re-install Velloran"));
@@ -405,7 +395,7 @@ void frmURLs::cmdOK_Click()
         splash->show();
     });
     t([&] { m_ctx.setScreenBusy(true); });
-    t([&] { frame().LockFrameDrawing(0); });
+    t([&] { emit frameFrozen(true); });
 
     // The records hold what the file will hold, so the running windows and a later
     // comparison see the same text as the next start.
@@ -427,9 +417,9 @@ void frmURLs::cmdOK_Click()
         writer.commit();
     });
     for (const UrlRecord &r : rows)
-        t([&] { updateRunningSlot(r.slot, r.url, r.autoload, r.alias); });
+        t([&] { updateRunningSlot(r); });
 
-    t([&] { frame().LockFrameDrawing(1); });
+    t([&] { emit frameFrozen(false); });
     t([&] { m_ctx.setScreenBusy(false); });
     t([&] {
         if (aliasHadQuote)
@@ -447,7 +437,7 @@ void frmURLs::cmdOK_Click()
         if (s.FirstRun == -1) {
             // Start-up arranged nothing (there was no Top 8 yet): arrange now, and from
             // here on the dialog shows the file that was just written.
-            frame().arrangeWindows();
+            emit arrangeWanted();
             s.FirstRun = 0;
         } else {
             applyLayout();
@@ -458,43 +448,28 @@ void frmURLs::cmdOK_Click()
     t([&] { delete splash; });
 }
 
-void frmURLs::updateRunningSlot(int slot, const QString &url, int16_t autoload, const QString &alias)
+void frmURLs::updateRunningSlot(const UrlRecord &r)
 {
-    auto &s = m_ctx.state;
-    s.RecordURL = url;
-    s.RecordAutoLoad = autoload;
-    s.RecordCaption = alias.isEmpty() ? url : alias;
+    auto &entry = m_ctx.state.Slots(r.slot);
     // A changed alias or Auto Load box alone reaches only the file.
-    if (s.SlotURLs(slot) == url)
+    if (entry.url == r.url)
         return;
-    s.SlotURLs(slot) = url;
-    s.SlotCaptions(slot) = s.RecordCaption;
+    entry.url = r.url;
+    entry.caption = r.caption();
 
-    MDIForm1 &main = frame();
-    if (s.SlotClosed(slot) == 0) {
-        if (QWidget *old = m_ctx.windows.findByTag(QString::number(slot))) {
-            if (auto *b = qobject_cast<BrowserWindowBase *>(old))
-                b->unload();
-            else
-                old->close();
-            s.SlotClosed(slot) = -1;
-            show();
-        }
+    if (entry.closed == 0 && m_ctx.windows.findByTag(QString::number(r.slot))) {
+        emit slotClosing(r.slot);
+        entry.closed = -1;
+        show();
     }
-    if (url.isEmpty())
+    if (r.url.isEmpty())
         return;
 
-    if (autoload == -1) {
-        BrowserWindowBase *w = main.createBrowserWindow();
-        setFormTag(w, QString::number(slot));
-        main.labelTab(slot, url, alias, s.RecordCaption);
-        main.showChild(w);
-        main.sep1b->setVisible(false);
-        main.unlistSlot(slot);
-        s.SlotClosed(slot) = 0;
-    } else if (s.TabbedActive == 0) {
+    if (r.autoload == -1) {
+        emit slotOpening(r);
+    } else if (m_ctx.state.TabbedActive == 0) {
         // Tab windows put a slot on the menu only at the next start.
-        main.listSlot(slot, s.RecordCaption);
+        emit slotListed(r.slot, r.caption());
     }
 }
 
@@ -510,9 +485,9 @@ void frmURLs::applyLayout()
         if (s.TabbedLayout == -1)
             restartNeeded(QStringLiteral("You will need to close and re-open Velloran to apply the tabbed interface."));
         else if (s.TileLayout == -1)
-            frame().tileHorizontally();
+            emit tileWanted();
         else if (s.CascadeLayout == -1)
-            frame().cascade();
+            emit cascadeWanted();
     } else if (s.TabbedActive == -1) {
         if (s.TileLayout == -1)
             restartNeeded(QStringLiteral("You will need to close and re-open Velloran to apply the tile interface."));

@@ -1,4 +1,4 @@
-#include "settings/Sound.h"
+#include "platform/Sound.h"
 #include "platform/AppContext.h"
 #include <QFileInfo>
 

@@ -1,35 +1,8 @@
-#include "browser/Geometry.h"
-#include "browser/BrowserWindowBase.h"
-#include "mainwindow/MDIForm1.h"
-#include "platform/AppContext.h"
-#include "platform/RuntimeError.h"
+#include "platform/Geometry.h"
+#include "platform/Services.h"
+#include "core/RuntimeError.h"
 #include <QEvent>
 #include <QWidget>
-#include <cfenv>
-#include <cmath>
-
-int32_t roundTwips(double value)
-{
-    // nearbyint honours the default rounding mode: to nearest, halves to even.
-    return int32_t(std::nearbyint(value));
-}
-
-int32_t workAreaHeightTwips(const QRect &wa, double tppY)
-{
-    // QRect's bottom() is inclusive; the platform's rectangle bottom is exclusive.
-    return roundTwips(double(wa.height()) * tppY);
-}
-
-QPoint centeredTopLeftTwips(const QRect &wa, double tppX, double tppY, int32_t w, int32_t h)
-{
-    const int32_t H = roundTwips(double(wa.height()) * tppY);
-    const int32_t W = roundTwips(double(wa.width()) * tppX);
-    const int32_t L = roundTwips(double(wa.left()) * tppX);
-    const int32_t T = roundTwips(double(wa.top()) * tppY);
-    const int32_t top = T + (H - h) / 2;   // C++ division truncates toward zero
-    const int32_t left = L + (W - w) / 2;
-    return {left, top};
-}
 
 void CenterInWorkArea(QWidget *window, const ScreenService &screen)
 {
@@ -74,12 +47,4 @@ void FitHeightToWorkArea(QWidget *window, const ScreenService &screen)
     const int frameExtra = window->isWindow() && window->isVisible()
                                ? window->frameGeometry().height() - window->height() : 0;
     window->resize(window->width(), std::max(0, roundTwips(twips / ty) - frameExtra));
-}
-
-void MaximizeForm(AppContext &ctx)
-{
-    QWidget *child = ctx.mainForm ? ctx.mainForm->activeChild() : nullptr;
-    if (!child)
-        throw RuntimeError::noObject();
-    child->showMaximized();
 }

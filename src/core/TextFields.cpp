@@ -1,5 +1,5 @@
-#include "settings/TextFields.h"
-#include "platform/RuntimeError.h"
+#include "core/TextFields.h"
+#include "core/RuntimeError.h"
 #include <algorithm>
 
 static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }

@@ -1,11 +1,10 @@
 #pragma once
-#include "settings/UrlDataFile.h"
+#include "core/UrlDataFile.h"
 #include <QDialog>
 #include <array>
 #include <cstdint>
 
 class AppContext;
-class MDIForm1;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -50,6 +49,16 @@ public:
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 
+signals:
+    // What OK changed in the running program; the frame carries it out.
+    void frameFrozen(bool frozen);             // hold the frame's drawing while it changes
+    void slotClosing(int slot);                // its address changed: the old page goes
+    void slotOpening(const UrlRecord &record); // an Auto Load slot opens
+    void slotListed(int slot, const QString &caption); // the slot goes on the URL menu
+    void arrangeWanted();                      // first run: arrange what opened
+    void tileWanted();
+    void cascadeWanted();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -58,8 +67,7 @@ private:
     void readRows();
     void fillRow(const UrlRecord &r);
     bool minutesAcceptable() const;
-    MDIForm1 &frame() const;
-    void updateRunningSlot(int slot, const QString &url, int16_t autoload, const QString &alias);
+    void updateRunningSlot(const UrlRecord &r);
     void applyLayout();
     void setLayoutFlags(int16_t tabbed, int16_t cascade, int16_t tile);
 
