@@ -127,7 +127,9 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-                if (status != QWebEnginePage::NormalTerminationStatus)
+                // A discarded page's renderer was ended on purpose.
+                if (status != QWebEnginePage::NormalTerminationStatus
+                    && m_lifecycle->state() != QWebEnginePage::LifecycleState::Discarded)
                     emit RendererCrashed();
             });
     connect(m_page, &WebPage::statusMessage, this, &BrowserControl::statusText);

@@ -61,6 +61,8 @@ void PageLifecycle::visibilityChanged(bool visible)
 {
     m_hiddenAMinute = false;
     if (visible) {
+        // Shown, it stays active anyway: nothing to wait for any more.
+        m_loadAwaited = false;
         m_minute.stop();
         return;
     }
