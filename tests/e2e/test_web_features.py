@@ -34,8 +34,13 @@ ALERTS = beacon_page(
 
 
 def colour_shown(sc, main, rgb):
-    """Whether the colour shows anywhere in the main window."""
-    x, y, w, hgt = s.client_rect(main, sc.env)
+    """Whether the colour shows anywhere in the main window. The frame's native window
+    is replaced once its first page is drawn by the GPU, so it is looked up afresh."""
+    wins = s.velloran_windows(sc.env, "NORMAL")
+    rect = s.client_rect(wins[0] if wins else main, sc.env)
+    if not rect:
+        return False
+    x, y, w, hgt = rect
     img = s.grab(sc.env)
     return any(close_to(img.pixel(px, py), rgb, 6) for py in range(y, y + hgt, 4) for px in range(x, x + w, 8))
 
