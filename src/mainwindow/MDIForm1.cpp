@@ -2,8 +2,8 @@
 #include "browser/BrowserWindowBase.h"
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include "mainwindow/FindBar.h"
-#include "mainwindow/FrameDrawingLock.h"
 #include "mainwindow/PageArrangement.h"
+#include "mainwindow/PageRefresh.h"
 #include "mainwindow/TabStrip.h"
 #include "mainwindow/Tips.h"
 #include "platform/AppContext.h"
@@ -107,22 +107,6 @@ QString MDIForm1::status() const
     return StatusBar1->text(1);
 }
 
-void MDIForm1::selectTab(int slot)
-{
-    FrameDrawingLock lock(*this);
-    m_tabs->select(slot);
-}
-
-void MDIForm1::lastPageClosed(bool tabWindow)
-{
-    FrameDrawingLock lock(*this);
-    showPageMenus(false);
-    if (tabWindow) {
-        m_tabs->select(0);
-        m_tabs->hideClose();
-    }
-}
-
 void MDIForm1::arrangeWindows()
 {
     const auto &s = m_ctx.state;
@@ -198,92 +182,13 @@ void MDIForm1::Timer1_Timer()
     // must not wait for the counter to come round again.
     const bool due = MinutesElapsed >= s.RefreshMinutes && s.RefreshEvery != 0;
     t.setPolicy(ErrorPolicy::ignoreAll());
-    const auto all = m_ctx.windows.windows();
     // A page skipped last time (typing in it, or its site down) is tried again each tick.
-    if (!due && s.RefreshEvery != 0) {
-        for (auto it = all.rbegin(); it != all.rend(); ++it)
-            if (auto *b = qobject_cast<BrowserWindowBase *>(*it); b && b->reloadPending())
-                t([&] { b->refreshSafely(); });
-        t([&] {
-            if (m_fullScreen && m_fullScreen->isVisible() && m_fullScreen->reloadPending())
-                m_fullScreen->refreshSafely();
-        });
-    }
+    if (!due && s.RefreshEvery != 0)
+        refreshPages(m_ctx.windows.windows(), m_fullScreen, true, t);
     if (due) {
-        for (auto it = all.rbegin(); it != all.rend(); ++it)
-            if (auto *b = qobject_cast<BrowserWindowBase *>(*it))
-                t([&] { b->refreshSafely(); });
-        t([&] {
-            if (m_fullScreen && m_fullScreen->isVisible())
-                m_fullScreen->refreshSafely();
-        });
+        refreshPages(m_ctx.windows.windows(), m_fullScreen, false, t);
         MinutesElapsed = 0;
     }
-}
-
-// A click on the tab strip: an error draws the frame again before its message, and
-// the next step goes on; a tab without a window (error 9) passes silently.
-static ErrorPolicy tabStripPolicy(MDIForm1 &frame, AppContext &ctx)
-{
-    ErrorPolicy p = ErrorPolicy::shortMsg().negativeShown().also(9);
-    p.custom = [&frame, &ctx](const RuntimeError &e) {
-        frame.LockFrameDrawing(1);
-        if (e.number() != 9)
-            ctx.error(shortErrorText(e));
-        return false;
-    };
-    return p;
-}
-
-void MDIForm1::StatusBarTabs_PanelClick(int panel)
-{
-    auto &s = m_ctx.state;
-    Trap t(m_ctx, tabStripPolicy(*this, m_ctx));
-    t([&] { s.InTray = 0; });
-    if (StatusBarTabs->text(panel).isEmpty())
-        return;
-    if (panel == TabStrip::CloseCell) {
-        closeFromTabStrip();
-        return;
-    }
-    // The frame itself stays shown: hiding and re-showing it would only flicker.
-    t([&] {
-        // The hidden host is never shown and stays so.
-        for (QWidget *w : m_ctx.windows.windows())
-            if (w != this && !w->isHidden())
-                w->hide();
-    });
-    const int slot = TabStrip::slotOf(panel);
-    FrameDrawingLock lock(*this);
-    t([&] {
-        m_tabs->press(slot);
-        showSlot(slot);
-        m_tabs->select(slot);
-    });
-    t([&] {
-        if (m_ctx.windows.findByTag(QString::number(slot))) {
-            s.CurrentURL = s.Slots(slot).url;
-            s.CurrentCaption = s.Slots(slot).caption;
-            s.CurrentSlot = int16_t(slot);
-        }
-    });
-}
-
-// The X cell closes the page in front; it stays while any page is left.
-void MDIForm1::closeFromTabStrip()
-{
-    Trap t(m_ctx, tabStripPolicy(*this, m_ctx));
-    t([&] { m_tabs->pressClose(); });
-    {
-        FrameDrawingLock lock(*this);
-        t([&] { mnuCloseWindow_Click(); });
-    }
-    t([&] {
-        if (BrowserWindowBase::loadedCount(m_ctx) == 0)
-            m_tabs->hideClose();
-        else
-            m_tabs->releaseClose();
-    });
 }
 
 void MDIForm1::Form_Resize()

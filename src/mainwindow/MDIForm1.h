@@ -157,11 +157,12 @@ private:
     void enterFullScreen();
     void openFullScreenWindow();
     void returnFromFullScreen();
-    // The frame (MDIForm1.cpp).
-    void createStatusBar();
+    // The tab strip's clicks and states (MDIForm1Tabs.cpp).
     void selectTab(int slot);
     void lastPageClosed(bool tabWindow);
     void closeFromTabStrip();
+    // The frame (MDIForm1.cpp).
+    void createStatusBar();
     void Form_Resize();
     void onSubWindowActivated(QMdiSubWindow *w);
 
