@@ -6,6 +6,9 @@
 
 class AppContext;
 class QCheckBox;
+class QGridLayout;
+class QGroupBox;
+class QVBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -64,6 +67,10 @@ protected:
 
 private:
     void buildControls();
+    QGridLayout *buildRows();
+    QGroupBox *buildRefreshOptions();
+    QGroupBox *buildStartupOptions();
+    QVBoxLayout *buildButtons();
     void readRows();
     void fillRow(const UrlRecord &r);
     bool minutesAcceptable() const;
