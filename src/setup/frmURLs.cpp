@@ -382,17 +382,23 @@ bool frmURLs::minutesAcceptable() const
     }
 }
 
+// OK chosen by its access key or Enter never took the focus from the minutes box, so
+// its check runs here: the box is corrected as on leaving it, and OK stops so the
+// person sees the value that would be saved.
+bool frmURLs::minutesCheckedForOk()
+{
+    if (minutesAcceptable())
+        return true;
+    txtMinutes_LostFocus();
+    txtMinutes->setFocus();
+    txtMinutes->selectAll();
+    return false;
+}
+
 void frmURLs::cmdOK_Click()
 {
-    // OK chosen by its access key or Enter never took the focus from the minutes box,
-    // so its check runs here: the box is corrected as on leaving it, and OK stops so
-    // the person sees the value that would be saved.
-    if (!minutesAcceptable()) {
-        txtMinutes_LostFocus();
-        txtMinutes->setFocus();
-        txtMinutes->selectAll();
+    if (!minutesCheckedForOk())
         return;
-    }
     auto &s = m_ctx.state;
     QPointer<frmSplash> splash;
     ErrorPolicy p;
@@ -416,17 +422,8 @@ void frmURLs::cmdOK_Click()
     t([&] { m_ctx.setScreenBusy(true); });
     t([&] { emit frameFrozen(true); });
 
-    // The records hold what the file will hold, so the running windows and a later
-    // comparison see the same text as the next start.
-    std::array<UrlRecord, 8> rows;
     bool aliasHadQuote = false;
-    for (int i = 0; i < 8; ++i) {
-        rows[i].slot = int16_t(i + 1);
-        rows[i].url = UrlDataWriter::encodeUrl(txtURL[i]->text());
-        rows[i].autoload = chkAutoLoad[i]->isChecked() ? -1 : 0;
-        rows[i].alias = UrlDataWriter::encodeAlias(txtAlias[i]->text());
-        aliasHadQuote = aliasHadQuote || txtAlias[i]->text().contains(QLatin1Char('"'));
-    }
+    const std::array<UrlRecord, 8> rows = rowsToSave(aliasHadQuote);
     // The file is replaced whole before any window changes: a failed write ends the
     // program with the previous file and the running windows as they were.
     t([&] {
@@ -444,14 +441,7 @@ void frmURLs::cmdOK_Click()
         if (aliasHadQuote)
             m_ctx.info(QStringLiteral("Double quotes in an alias were replaced by apostrophes."));
     });
-    t([&] { s.RefreshOnActive = chkOnActive->isChecked() ? -1 : 0; });
-    t([&] { s.RefreshEvery = chkEvery->isChecked() ? -1 : 0; });
-    t([&] { s.RefreshMinutes = toInteger(txtMinutes->text()); });
-    t([&] {
-        s.SettingsUnsaved = !WriteSettings(s, m_ctx.settingsPath());
-        if (s.SettingsUnsaved)
-            m_ctx.error(QStringLiteral("Unable to update .ini file. Refresh Options changed for this session only."));
-    });
+    saveRefreshOptions(t);
     t([&] {
         if (s.FirstRun == -1) {
             // Start-up arranged nothing (there was no Top 8 yet): arrange now, and from
@@ -465,6 +455,36 @@ void frmURLs::cmdOK_Click()
     t([&] { PlayWav(m_ctx, QStringLiteral("closeurl.wav")); });
     t([&] { accept(); });
     t([&] { delete splash; });
+}
+
+// The records hold what the file will hold, so the running windows and a later
+// comparison see the same text as the next start.
+std::array<UrlRecord, 8> frmURLs::rowsToSave(bool &aliasHadQuote) const
+{
+    std::array<UrlRecord, 8> rows;
+    for (int i = 0; i < 8; ++i) {
+        rows[i].slot = int16_t(i + 1);
+        rows[i].url = UrlDataWriter::encodeUrl(txtURL[i]->text());
+        rows[i].autoload = chkAutoLoad[i]->isChecked() ? -1 : 0;
+        rows[i].alias = UrlDataWriter::encodeAlias(txtAlias[i]->text());
+        aliasHadQuote = aliasHadQuote || txtAlias[i]->text().contains(QLatin1Char('"'));
+    }
+    return rows;
+}
+
+// The refresh options into the shared state and the settings file, each one step of
+// OK's trap.
+void frmURLs::saveRefreshOptions(Trap &t)
+{
+    auto &s = m_ctx.state;
+    t([&] { s.RefreshOnActive = chkOnActive->isChecked() ? -1 : 0; });
+    t([&] { s.RefreshEvery = chkEvery->isChecked() ? -1 : 0; });
+    t([&] { s.RefreshMinutes = toInteger(txtMinutes->text()); });
+    t([&] {
+        s.SettingsUnsaved = !WriteSettings(s, m_ctx.settingsPath());
+        if (s.SettingsUnsaved)
+            m_ctx.error(QStringLiteral("Unable to update .ini file. Refresh Options changed for this session only."));
+    });
 }
 
 void frmURLs::updateRunningSlot(const UrlRecord &r)

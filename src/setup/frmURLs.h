@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class AppContext;
+class Trap;
 class QCheckBox;
 class QGridLayout;
 class QGroupBox;
@@ -67,6 +68,9 @@ protected:
 
 private:
     void buildControls();
+    std::array<UrlRecord, 8> rowsToSave(bool &aliasHadQuote) const;
+    void saveRefreshOptions(Trap &t);
+    bool minutesCheckedForOk();
     QGridLayout *buildRows();
     QGroupBox *buildRefreshOptions();
     QGroupBox *buildStartupOptions();
