@@ -33,6 +33,19 @@ def main(args):
         with open(browser, "w") as f:
             f.write(f"#!/bin/sh\necho \"$@\" >> {opened}\n")
         os.chmod(browser, stat.S_IRWXU)
+        # The desktop's default web browser is this stub, whatever browsers the machine
+        # has installed: xdg-open asks the desktop's URL handler before $BROWSER. The
+        # program's data and config folders are the harness's, inside the home.
+        apps = os.path.join(sc.home, "xdg", "data", "applications")
+        config = os.path.join(sc.home, "xdg", "config")
+        os.makedirs(apps, exist_ok=True)
+        os.makedirs(config, exist_ok=True)
+        with open(os.path.join(apps, "stub-browser.desktop"), "w") as f:
+            f.write("[Desktop Entry]\nType=Application\nName=Stub browser\n"
+                    f"Exec={browser} %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n")
+        with open(os.path.join(config, "mimeapps.list"), "w") as f:
+            f.write("[Default Applications]\nx-scheme-handler/http=stub-browser.desktop\n"
+                    "x-scheme-handler/https=stub-browser.desktop\n")
         env = {"DEFAULT_BROWSER": browser, "BROWSER": browser}
         pages = {"/links": LINKS, "/popup": POPUP, "/secret": beacon_page("Secret", "secret")}
         with Site(pages, protected={"/secret"}) as site, \
