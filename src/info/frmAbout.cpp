@@ -38,35 +38,7 @@ frmAbout::frmAbout(AppContext &ctx, QWidget *parent)
         // Moves over the dialog's own background turn the link back to black.
         setMouseTracking(true);
 
-        auto *logo = new QLabel(this);
-        logo->setObjectName(QStringLiteral("Image2"));
-        logo->setAccessibleName(QStringLiteral("Velloran logo"));
-        logo->setPixmap(QIcon(QStringLiteral(":/icons/velloran.svg")).pixmap(48, 48));
-        logo->setFixedSize(48, 48);
-
-        auto *appName = textLabel(this, "lblAppName", QStringLiteral("Velloran Version 3.7"));
-        appName->setWordWrap(false);
-        appName->setFont(QFont(QStringLiteral("Arial"), 10, QFont::Bold));
-
-        m_domain = new QLabel(kHomePage, this);
-        m_domain->setObjectName(QStringLiteral("lblDomain"));
-        m_domain->setTextFormat(Qt::PlainText);
-        m_domain->setAccessibleName(QStringLiteral("Velloran home page"));
-        m_domain->setAccessibleDescription(kHomePage);
-        QFont linkFont(QStringLiteral("Arial"));
-        linkFont.setPointSizeF(8.25);
-        linkFont.setUnderline(true);
-        m_domain->setFont(linkFont);
-        m_domain->setCursor(Qt::PointingHandCursor);
-        m_domain->setAutoFillBackground(true);
-        m_domain->setMouseTracking(true);
-        m_domain->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        QPalette pal = m_domain->palette();
-        pal.setColor(QPalette::Window, Qt::white);
-        m_domain->setPalette(pal);
-        setLinkColor(Qt::black);
-        m_domain->installEventFilter(this);
-
+        QHBoxLayout *top = buildTop();
         auto *notice1 = textLabel(this, "lblNotice1",
                                   QStringLiteral("Velloran is free software made by the Velloran developers."));
         auto *notice2 = textLabel(this, "lblNotice2", QStringLiteral("Copyright © 2026 the Velloran developers."));
@@ -85,19 +57,6 @@ frmAbout::frmAbout(AppContext &ctx, QWidget *parent)
             Trap t(m_ctx, ErrorPolicy::shortMsg());
             t([&] { accept(); });
         });
-
-        auto *heading = new QVBoxLayout;
-        heading->addWidget(appName);
-        heading->addWidget(m_domain);
-        heading->addStretch();
-        auto *top = new QHBoxLayout;
-        auto *logoColumn = new QVBoxLayout;
-        logoColumn->addWidget(logo);
-        logoColumn->addStretch();
-        top->addLayout(logoColumn);
-        top->addSpacing(8);
-        top->addLayout(heading);
-        top->addStretch(1);
 
         auto *buttons = new QHBoxLayout;
         buttons->addStretch();
@@ -122,6 +81,53 @@ frmAbout::frmAbout(AppContext &ctx, QWidget *parent)
         if (m_ctx.screen)
             CenterInWorkAreaWhenShown(this, *m_ctx.screen);
     });
+}
+
+// The logo beside the name and the home-page link.
+QHBoxLayout *frmAbout::buildTop()
+{
+    auto *logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("Image2"));
+    logo->setAccessibleName(QStringLiteral("Velloran logo"));
+    logo->setPixmap(QIcon(QStringLiteral(":/icons/velloran.svg")).pixmap(48, 48));
+    logo->setFixedSize(48, 48);
+
+    auto *appName = textLabel(this, "lblAppName", QStringLiteral("Velloran Version 3.7"));
+    appName->setWordWrap(false);
+    appName->setFont(QFont(QStringLiteral("Arial"), 10, QFont::Bold));
+
+    m_domain = new QLabel(kHomePage, this);
+    m_domain->setObjectName(QStringLiteral("lblDomain"));
+    m_domain->setTextFormat(Qt::PlainText);
+    m_domain->setAccessibleName(QStringLiteral("Velloran home page"));
+    m_domain->setAccessibleDescription(kHomePage);
+    QFont linkFont(QStringLiteral("Arial"));
+    linkFont.setPointSizeF(8.25);
+    linkFont.setUnderline(true);
+    m_domain->setFont(linkFont);
+    m_domain->setCursor(Qt::PointingHandCursor);
+    m_domain->setAutoFillBackground(true);
+    m_domain->setMouseTracking(true);
+    m_domain->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    QPalette pal = m_domain->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    m_domain->setPalette(pal);
+    setLinkColor(Qt::black);
+    m_domain->installEventFilter(this);
+
+    auto *heading = new QVBoxLayout;
+    heading->addWidget(appName);
+    heading->addWidget(m_domain);
+    heading->addStretch();
+    auto *top = new QHBoxLayout;
+    auto *logoColumn = new QVBoxLayout;
+    logoColumn->addWidget(logo);
+    logoColumn->addStretch();
+    top->addLayout(logoColumn);
+    top->addSpacing(8);
+    top->addLayout(heading);
+    top->addStretch(1);
+    return top;
 }
 
 frmAbout::~frmAbout()

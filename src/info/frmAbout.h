@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class AppContext;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -23,6 +24,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    QHBoxLayout *buildTop();
     void setLinkColor(const QColor &color);
     void openHomePage();
 

@@ -33,20 +33,7 @@ frmHelp::frmHelp(AppContext &ctx, QWidget *parent)
         setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
         setAccessibleName(QStringLiteral("Velloran Help"));
 
-        auto *title = new QLabel(QStringLiteral("Velloran Help"), this);
-        title->setObjectName(QStringLiteral("lblHelp"));
-        title->setAccessibleName(QStringLiteral("Velloran Help"));
-        title->setTextFormat(Qt::PlainText);
-        QFont bold = title->font();
-        bold.setBold(true);
-        bold.setPointSizeF(bold.pointSizeF() * 1.2);
-        title->setFont(bold);
-        title->setAutoFillBackground(true);
-        QPalette pal = title->palette();
-        pal.setColor(QPalette::Window, QColor(192, 192, 192));
-        pal.setColor(QPalette::WindowText, Qt::black);
-        title->setPalette(pal);
-        title->setContentsMargins(8, 6, 8, 6);
+        QLabel *title = buildTitle();
 
         auto *rule = new QFrame(this);
         rule->setObjectName(QStringLiteral("lblUnderLine"));
@@ -54,22 +41,7 @@ frmHelp::frmHelp(AppContext &ctx, QWidget *parent)
         rule->setFrameShape(QFrame::HLine);
         rule->setFrameShadow(QFrame::Sunken);
 
-        auto *icon = new QLabel(this);
-        icon->setObjectName(QStringLiteral("imgIcon"));
-        icon->setAccessibleName(QStringLiteral("Velloran icon"));
-        icon->setPixmap(QIcon(QStringLiteral(":/icons/velloran.svg")).pixmap(32, 32));
-        icon->setFixedSize(32, 32);
-
-        // Plain text: "&Setup..." names the menu item and its ampersand must show as typed.
-        m_text = new QLabel(this);
-        m_text->setObjectName(QStringLiteral("lblHelpText"));
-        m_text->setAccessibleName(QStringLiteral("Help text"));
-        m_text->setTextFormat(Qt::PlainText);
-        m_text->setWordWrap(true);
-        m_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        m_text->setText(QStringList(std::begin(kParagraphs), std::end(kParagraphs)).join(QLatin1Char('\n')));
-        m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        m_text->setMinimumWidth(380);
+        QHBoxLayout *body = buildBody();
 
         auto *note = new QLabel(
             QStringLiteral("Requires Qt 6.4 with Qt WebEngine and the Velloran run-time files."), this);
@@ -88,14 +60,6 @@ frmHelp::frmHelp(AppContext &ctx, QWidget *parent)
             t([&] { accept(); });
         });
 
-        auto *body = new QHBoxLayout;
-        auto *iconColumn = new QVBoxLayout;
-        iconColumn->addWidget(icon);
-        iconColumn->addStretch();
-        body->addLayout(iconColumn);
-        body->addSpacing(10);
-        body->addWidget(m_text, 1);
-
         auto *bottom = new QHBoxLayout;
         bottom->addWidget(note, 1);
         bottom->addWidget(ok, 0, Qt::AlignBottom);
@@ -112,6 +76,56 @@ frmHelp::frmHelp(AppContext &ctx, QWidget *parent)
         ok->setFocus();
     });
     trap([&] { centre(); });
+}
+
+// The title on its grey band.
+QLabel *frmHelp::buildTitle()
+{
+    auto *title = new QLabel(QStringLiteral("Velloran Help"), this);
+    title->setObjectName(QStringLiteral("lblHelp"));
+    title->setAccessibleName(QStringLiteral("Velloran Help"));
+    title->setTextFormat(Qt::PlainText);
+    QFont bold = title->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    title->setFont(bold);
+    title->setAutoFillBackground(true);
+    QPalette pal = title->palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    pal.setColor(QPalette::WindowText, Qt::black);
+    title->setPalette(pal);
+    title->setContentsMargins(8, 6, 8, 6);
+    return title;
+}
+
+// The icon beside the help text.
+QHBoxLayout *frmHelp::buildBody()
+{
+    auto *icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("imgIcon"));
+    icon->setAccessibleName(QStringLiteral("Velloran icon"));
+    icon->setPixmap(QIcon(QStringLiteral(":/icons/velloran.svg")).pixmap(32, 32));
+    icon->setFixedSize(32, 32);
+
+    // Plain text: "&Setup..." names the menu item and its ampersand must show as typed.
+    m_text = new QLabel(this);
+    m_text->setObjectName(QStringLiteral("lblHelpText"));
+    m_text->setAccessibleName(QStringLiteral("Help text"));
+    m_text->setTextFormat(Qt::PlainText);
+    m_text->setWordWrap(true);
+    m_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_text->setText(QStringList(std::begin(kParagraphs), std::end(kParagraphs)).join(QLatin1Char('\n')));
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_text->setMinimumWidth(380);
+
+    auto *body = new QHBoxLayout;
+    auto *iconColumn = new QVBoxLayout;
+    iconColumn->addWidget(icon);
+    iconColumn->addStretch();
+    body->addLayout(iconColumn);
+    body->addSpacing(10);
+    body->addWidget(m_text, 1);
+    return body;
 }
 
 frmHelp::~frmHelp()

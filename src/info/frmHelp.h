@@ -2,6 +2,7 @@
 #include <QDialog>
 
 class AppContext;
+class QHBoxLayout;
 class QLabel;
 
 // A short help page about the program's windows and settings.
@@ -15,6 +16,8 @@ public:
     QString helpText() const;
 
 private:
+    QLabel *buildTitle();
+    QHBoxLayout *buildBody();
     void centre();
 
     AppContext &m_ctx;

@@ -4,6 +4,8 @@
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 class AppContext;
 class PanelBar;
@@ -15,8 +17,12 @@ class QTimer;
 class QToolButton;
 class BrowserWindowBase;
 class FindBar;
+class TabStrip;
 class frmHTMLBrowserFullScreen;
 struct UrlRecord;
+class UrlDataReader;
+class RuntimeError;
+class Trap;
 
 // The main frame: holds the browser windows of the Top 8, the tab strip along its
 // top edge, the status bar along its bottom, the menus and the refresh timer.
@@ -77,6 +83,7 @@ public:
     void mnuToolbar_Click();
     void mnuStatusBar_Click();
     void StatusBarTabs_PanelClick(int panel);
+    // One above another, each the frame's full width.
     void tileHorizontally();
     // Overlapping windows, each offset by a title bar from the one before, the last on top.
     void cascade();
@@ -84,6 +91,7 @@ public:
     // lowest labelled tab shown.
     void arrangeWindows();
 
+    // The tab strip's bar (its cells are the tab strip's business: see TabStrip).
     PanelBar *StatusBarTabs = nullptr;
     PanelBar *StatusBar1 = nullptr;
     QTimer *Timer1 = nullptr;
@@ -122,30 +130,45 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Slots (MDIForm1Slots.cpp).
     BrowserWindowBase *createBrowserWindow(const UrlRecord &r);
     void connectPage(BrowserWindowBase *w);
     void bringPageToFront(BrowserWindowBase *w);
+    void openFromFile(UrlDataReader &file, int slot, bool &opened);
+    // Start-up (MDIForm1StartUp.cpp).
+    void readSettings(Trap &t);
+    void openStartUpSlots(UrlDataReader &file);
+    void startUpFailed(const RuntimeError &e, QWidget *splash);
+    void runSetUp(const QList<UrlRecord> &salvaged = {});
+    // Menus (MDIForm1Menus.cpp).
+    void createMenus();
+    void createFileMenu();
+    void createEditMenu();
+    void createViewMenu();
+    void createCommandItems();
+    void createWindowMenu();
+    void createHelpMenu();
+    void connectPageCommands();
     void showPageMenus(bool shown);
-    void selectTab(int slot);
-    void lastPageClosed(bool tabWindow);
+    void updateWindowList();
+    // Shows an open window again in front; false when there is none.
+    static bool bringToFront(QWidget *window);
+    // Full screen (MDIForm1FullScreen.cpp).
     void enterFullScreen();
     void openFullScreenWindow();
     void returnFromFullScreen();
-    void runSetUp(const QList<UrlRecord> &salvaged = {});
-    void createMenus();
-    void createBars();
+    // The tab strip's clicks and states (MDIForm1Tabs.cpp).
+    void selectTab(int slot);
+    void lastPageClosed(bool tabWindow);
+    void closeFromTabStrip();
+    // The frame (MDIForm1.cpp).
+    void createStatusBar();
     void Form_Resize();
     void onSubWindowActivated(QMdiSubWindow *w);
-    void pageCommand(void (MDIForm1::*)(BrowserWindowBase *), int policy);
-    void runOnActivePage(const std::function<void(BrowserWindowBase *)> &step, bool fullScreenPolicy = false);
-    void showFindBar();
-    void updateWindowList();
-    QList<QMdiSubWindow *> arrangeableChildren() const;
-    // Shows an open window again in front; false when there is none.
-    static bool bringToFront(QWidget *window);
 
     AppContext &m_ctx;
     QMdiArea *m_mdi = nullptr;
+    std::unique_ptr<TabStrip> m_tabs;
     FindBar *m_findBar = nullptr;
     QPointer<QMdiSubWindow> m_lastActivated;
     QPointer<frmHTMLBrowserFullScreen> m_fullScreen;

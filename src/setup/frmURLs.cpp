@@ -115,7 +115,39 @@ void frmURLs::buildControls()
     auto *lblRnterURLs = named(new QLabel(kInstruction, this), QStringLiteral("lblRnterURLs"));
     lblRnterURLs->setWordWrap(true);
     root->addWidget(lblRnterURLs);
+    root->addLayout(buildRows());
+    root->addStretch(1);
+    root->addWidget(named(new QLabel(kHint, this), QStringLiteral("lblHint")));
 
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(buildRefreshOptions(), 1);
+    bottom->addWidget(buildStartupOptions());
+    bottom->addLayout(buildButtons());
+    root->addLayout(bottom);
+
+    QList<QWidget *> order;
+    for (int i = 0; i < 8; ++i)
+        order << txtURL[i] << chkAutoLoad[i] << txtAlias[i];
+    order << chkOnActive << chkEvery << txtMinutes << VScrollMins << cmdOK << cmdCancel
+          << optTabbed << optCascade << optTile;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(txtMinutes, &QLineEdit::textChanged, this, &frmURLs::txtMinutes_Change);
+    connect(VScrollMins, &QScrollBar::valueChanged, this, &frmURLs::VScrollMins_Change);
+    connect(chkEvery, &QCheckBox::toggled, this, &frmURLs::chkEvery_Click);
+    connect(optTabbed, &QRadioButton::toggled, this, [this](bool on) { if (on) optTabbed_Click(); });
+    connect(optCascade, &QRadioButton::toggled, this, [this](bool on) { if (on) optCascade_Click(); });
+    connect(optTile, &QRadioButton::toggled, this, [this](bool on) { if (on) optTile_Click(); });
+    connect(cmdOK, &QPushButton::clicked, this, &frmURLs::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmURLs::cmdCancel_Click);
+
+    resize(QSize(760, 480).expandedTo(minimumSizeHint()));
+}
+
+// The eight rows of the Top 8 under their column headings.
+QGridLayout *frmURLs::buildRows()
+{
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(10);
@@ -140,10 +172,11 @@ void frmURLs::buildControls()
     }
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 2);
-    root->addLayout(grid);
-    root->addStretch(1);
-    root->addWidget(named(new QLabel(kHint, this), QStringLiteral("lblHint")));
+    return grid;
+}
 
+QGroupBox *frmURLs::buildRefreshOptions()
+{
     // Refresh options: On Active above, Every with its minutes box and stepper below.
     auto *frmRefreshOptions = named(new QGroupBox(QStringLiteral("&Refresh Options"), this),
                                     QStringLiteral("frmRefreshOptions"));
@@ -179,6 +212,11 @@ void frmURLs::buildControls()
     refreshGrid->addWidget(frmMins, 1, 2);
     refreshGrid->setColumnStretch(2, 1);
 
+    return frmRefreshOptions;
+}
+
+QGroupBox *frmURLs::buildStartupOptions()
+{
     auto *frmStartupOption = named(new QGroupBox(QStringLiteral("&Startup Options"), this),
                                    QStringLiteral("frmStartupOption"));
     optTabbed = named(new QRadioButton(QStringLiteral("Ta&bbed"), frmStartupOption), QStringLiteral("optTabbed"));
@@ -192,6 +230,11 @@ void frmURLs::buildControls()
     startupGrid->addWidget(optCascade, 1, 1);
     startupGrid->addWidget(optTile, 1, 2);
 
+    return frmStartupOption;
+}
+
+QVBoxLayout *frmURLs::buildButtons()
+{
     cmdOK = named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("cmdOK"));
     cmdCancel = named(new QPushButton(QStringLiteral("&Cancel"), this), QStringLiteral("cmdCancel"));
     // Enter in any box cancels; OK must be clicked or chosen with its access key.
@@ -202,31 +245,7 @@ void frmURLs::buildControls()
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
     buttons->addStretch();
-
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(frmRefreshOptions, 1);
-    bottom->addWidget(frmStartupOption);
-    bottom->addLayout(buttons);
-    root->addLayout(bottom);
-
-    QList<QWidget *> order;
-    for (int i = 0; i < 8; ++i)
-        order << txtURL[i] << chkAutoLoad[i] << txtAlias[i];
-    order << chkOnActive << chkEvery << txtMinutes << VScrollMins << cmdOK << cmdCancel
-          << optTabbed << optCascade << optTile;
-    for (int i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    connect(txtMinutes, &QLineEdit::textChanged, this, &frmURLs::txtMinutes_Change);
-    connect(VScrollMins, &QScrollBar::valueChanged, this, &frmURLs::VScrollMins_Change);
-    connect(chkEvery, &QCheckBox::toggled, this, &frmURLs::chkEvery_Click);
-    connect(optTabbed, &QRadioButton::toggled, this, [this](bool on) { if (on) optTabbed_Click(); });
-    connect(optCascade, &QRadioButton::toggled, this, [this](bool on) { if (on) optCascade_Click(); });
-    connect(optTile, &QRadioButton::toggled, this, [this](bool on) { if (on) optTile_Click(); });
-    connect(cmdOK, &QPushButton::clicked, this, &frmURLs::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmURLs::cmdCancel_Click);
-
-    resize(QSize(760, 480).expandedTo(minimumSizeHint()));
+    return buttons;
 }
 
 void frmURLs::readRows()
@@ -363,17 +382,23 @@ bool frmURLs::minutesAcceptable() const
     }
 }
 
+// OK chosen by its access key or Enter never took the focus from the minutes box, so
+// its check runs here: the box is corrected as on leaving it, and OK stops so the
+// person sees the value that would be saved.
+bool frmURLs::minutesCheckedForOk()
+{
+    if (minutesAcceptable())
+        return true;
+    txtMinutes_LostFocus();
+    txtMinutes->setFocus();
+    txtMinutes->selectAll();
+    return false;
+}
+
 void frmURLs::cmdOK_Click()
 {
-    // OK chosen by its access key or Enter never took the focus from the minutes box,
-    // so its check runs here: the box is corrected as on leaving it, and OK stops so
-    // the person sees the value that would be saved.
-    if (!minutesAcceptable()) {
-        txtMinutes_LostFocus();
-        txtMinutes->setFocus();
-        txtMinutes->selectAll();
+    if (!minutesCheckedForOk())
         return;
-    }
     auto &s = m_ctx.state;
     QPointer<frmSplash> splash;
     ErrorPolicy p;
@@ -397,17 +422,8 @@ void frmURLs::cmdOK_Click()
     t([&] { m_ctx.setScreenBusy(true); });
     t([&] { emit frameFrozen(true); });
 
-    // The records hold what the file will hold, so the running windows and a later
-    // comparison see the same text as the next start.
-    std::array<UrlRecord, 8> rows;
     bool aliasHadQuote = false;
-    for (int i = 0; i < 8; ++i) {
-        rows[i].slot = int16_t(i + 1);
-        rows[i].url = UrlDataWriter::encodeUrl(txtURL[i]->text());
-        rows[i].autoload = chkAutoLoad[i]->isChecked() ? -1 : 0;
-        rows[i].alias = UrlDataWriter::encodeAlias(txtAlias[i]->text());
-        aliasHadQuote = aliasHadQuote || txtAlias[i]->text().contains(QLatin1Char('"'));
-    }
+    const std::array<UrlRecord, 8> rows = rowsToSave(aliasHadQuote);
     // The file is replaced whole before any window changes: a failed write ends the
     // program with the previous file and the running windows as they were.
     t([&] {
@@ -425,14 +441,7 @@ void frmURLs::cmdOK_Click()
         if (aliasHadQuote)
             m_ctx.info(QStringLiteral("Double quotes in an alias were replaced by apostrophes."));
     });
-    t([&] { s.RefreshOnActive = chkOnActive->isChecked() ? -1 : 0; });
-    t([&] { s.RefreshEvery = chkEvery->isChecked() ? -1 : 0; });
-    t([&] { s.RefreshMinutes = toInteger(txtMinutes->text()); });
-    t([&] {
-        s.SettingsUnsaved = !WriteSettings(s, m_ctx.settingsPath());
-        if (s.SettingsUnsaved)
-            m_ctx.error(QStringLiteral("Unable to update .ini file. Refresh Options changed for this session only."));
-    });
+    saveRefreshOptions(t);
     t([&] {
         if (s.FirstRun == -1) {
             // Start-up arranged nothing (there was no Top 8 yet): arrange now, and from
@@ -446,6 +455,36 @@ void frmURLs::cmdOK_Click()
     t([&] { PlayWav(m_ctx, QStringLiteral("closeurl.wav")); });
     t([&] { accept(); });
     t([&] { delete splash; });
+}
+
+// The records hold what the file will hold, so the running windows and a later
+// comparison see the same text as the next start.
+std::array<UrlRecord, 8> frmURLs::rowsToSave(bool &aliasHadQuote) const
+{
+    std::array<UrlRecord, 8> rows;
+    for (int i = 0; i < 8; ++i) {
+        rows[i].slot = int16_t(i + 1);
+        rows[i].url = UrlDataWriter::encodeUrl(txtURL[i]->text());
+        rows[i].autoload = chkAutoLoad[i]->isChecked() ? -1 : 0;
+        rows[i].alias = UrlDataWriter::encodeAlias(txtAlias[i]->text());
+        aliasHadQuote = aliasHadQuote || txtAlias[i]->text().contains(QLatin1Char('"'));
+    }
+    return rows;
+}
+
+// The refresh options into the shared state and the settings file, each one step of
+// OK's trap.
+void frmURLs::saveRefreshOptions(Trap &t)
+{
+    auto &s = m_ctx.state;
+    t([&] { s.RefreshOnActive = chkOnActive->isChecked() ? -1 : 0; });
+    t([&] { s.RefreshEvery = chkEvery->isChecked() ? -1 : 0; });
+    t([&] { s.RefreshMinutes = toInteger(txtMinutes->text()); });
+    t([&] {
+        s.SettingsUnsaved = !WriteSettings(s, m_ctx.settingsPath());
+        if (s.SettingsUnsaved)
+            m_ctx.error(QStringLiteral("Unable to update .ini file. Refresh Options changed for this session only."));
+    });
 }
 
 void frmURLs::updateRunningSlot(const UrlRecord &r)

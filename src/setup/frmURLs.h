@@ -5,7 +5,11 @@
 #include <cstdint>
 
 class AppContext;
+class Trap;
 class QCheckBox;
+class QGridLayout;
+class QGroupBox;
+class QVBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -64,6 +68,13 @@ protected:
 
 private:
     void buildControls();
+    std::array<UrlRecord, 8> rowsToSave(bool &aliasHadQuote) const;
+    void saveRefreshOptions(Trap &t);
+    bool minutesCheckedForOk();
+    QGridLayout *buildRows();
+    QGroupBox *buildRefreshOptions();
+    QGroupBox *buildStartupOptions();
+    QVBoxLayout *buildButtons();
     void readRows();
     void fillRow(const UrlRecord &r);
     bool minutesAcceptable() const;

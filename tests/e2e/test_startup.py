@@ -41,6 +41,10 @@ def main(args):
             if not wins:
                 fail("no window titled 'Velloran' appeared within 60 s"
                      + ("" if first.alive() else f" (process exited with {first.proc.returncode})"))
+            # The loading splash bears the same title while the pages open; once it has
+            # gone there must be exactly one.
+            h.wait_for(lambda: len(desk.find_windows("Velloran")) == 1, 60)
+            wins = desk.find_windows("Velloran")
             if len(wins) != 1:
                 fail(f"expected one 'Velloran' window, found {len(wins)}")
 

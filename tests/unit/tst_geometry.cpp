@@ -1,5 +1,6 @@
 #include "FakeServices.h"
 #include "platform/Geometry.h"
+#include "core/Arrangement.h"
 #include "platform/ErrorTrap.h"
 #include "core/RuntimeError.h"
 #include "platform/WindowRegistry.h"
@@ -72,6 +73,33 @@ private slots:
         w.move(37, 51);
         FitHeightToWorkArea(&w, screen);
         QCOMPARE(w.geometry(), QRect(37, 51, 400, 740));
+    }
+
+    void cascadeRectangles()
+    {
+        const QRect area(0, 0, 800, 600);
+        QCOMPARE(cascadeRects(area, 0, 26), QList<QRect>{});
+        QCOMPARE(cascadeRects(area, 1, 26), QList<QRect>{area});
+        QCOMPARE(cascadeRects(area, 3, 26),
+                 (QList<QRect>{{0, 0, 748, 548}, {26, 26, 748, 548}, {52, 52, 748, 548}}));
+        // Many windows: never below half the area, the offsets go on.
+        const QList<QRect> many = cascadeRects(area, 20, 26);
+        QCOMPARE(many.first(), QRect(0, 0, 400, 300));
+        QCOMPARE(many.last(), QRect(494, 494, 400, 300));
+        // An area off the origin moves with it.
+        QCOMPARE(cascadeRects(QRect(10, 20, 100, 100), 2, 20),
+                 (QList<QRect>{{10, 20, 80, 80}, {30, 40, 80, 80}}));
+    }
+
+    void tileRectangles()
+    {
+        QCOMPARE(tileRects(QRect(0, 0, 800, 600), 0), QList<QRect>{});
+        QCOMPARE(tileRects(QRect(0, 0, 800, 600), 1), QList<QRect>{QRect(0, 0, 800, 600)});
+        // 601 / 3 = 200: the last takes the one left over.
+        QCOMPARE(tileRects(QRect(0, 0, 800, 601), 3),
+                 (QList<QRect>{{0, 0, 800, 200}, {0, 200, 800, 200}, {0, 400, 800, 201}}));
+        QCOMPARE(tileRects(QRect(5, 10, 300, 100), 2),
+                 (QList<QRect>{{5, 10, 300, 50}, {5, 60, 300, 50}}));
     }
 
     void trapMessages()

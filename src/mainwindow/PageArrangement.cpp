@@ -1,0 +1,44 @@
+#include "mainwindow/PageArrangement.h"
+#include "core/Arrangement.h"
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStyle>
+#include <algorithm>
+
+QList<QMdiSubWindow *> arrangeableWindows(const QMdiArea &area)
+{
+    QList<QMdiSubWindow *> out;
+    for (QMdiSubWindow *w : area.subWindowList(QMdiArea::CreationOrder))
+        if (w->isVisible() && !w->isMinimized())
+            out.append(w);
+    return out;
+}
+
+void cascadeWindows(QMdiArea &area)
+{
+    const QList<QMdiSubWindow *> visible = arrangeableWindows(area);
+    if (visible.isEmpty())
+        return;
+    QMdiSubWindow *first = visible.first();
+    const int step = std::max(20, first->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, first) + 6);
+    const QList<QRect> rects = cascadeRects(area.viewport()->rect(), int(visible.size()), step);
+    for (qsizetype i = 0; i < visible.size(); ++i) {
+        QMdiSubWindow *w = visible[i];
+        if (w->isMaximized())
+            w->showNormal();
+        w->setGeometry(rects[i]);
+        w->raise();
+    }
+    area.setActiveSubWindow(visible.last());
+}
+
+void tileWindows(QMdiArea &area)
+{
+    const QList<QMdiSubWindow *> visible = arrangeableWindows(area);
+    const QList<QRect> rects = tileRects(area.viewport()->rect(), int(visible.size()));
+    for (qsizetype i = 0; i < visible.size(); ++i) {
+        if (visible[i]->isMaximized())
+            visible[i]->showNormal();
+        visible[i]->setGeometry(rects[i]);
+    }
+}
