@@ -6,7 +6,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
+#include <cstdio>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -50,6 +53,20 @@ int main(int argc, char *argv[])
         views.append(view);
     }
     tabs->showMaximized();
+    // F5 reloads the page in front, as in any browser; the benchmark times it.
+    QObject::connect(new QShortcut(QKeySequence(Qt::Key_F5), tabs), &QShortcut::activated, [tabs] {
+        if (auto *v = qobject_cast<QWebEngineView *>(tabs->currentWidget()))
+            v->reload();
+    });
+    // Where each tab is on screen, once laid out, for the benchmark to click.
+    QTimer::singleShot(1000, tabs, [tabs] {
+        for (int i = 0; i < tabs->count(); ++i) {
+            const QRect r = tabs->tabBar()->tabRect(i);
+            const QPoint c = tabs->tabBar()->mapToGlobal(r.center());
+            std::printf("TAB %d %d %d\n", i + 1, c.x(), c.y());
+        }
+        std::fflush(stdout);
+    });
 
     QTimer reload;
     const int reloadMs = cli.value(reloadOpt).toInt();

@@ -6,7 +6,9 @@ few thousand words of text, a style sheet, a script that does real work once
 the page is parsed, and PNG, JPEG and SVG images drawn here with the standard
 library only. Everything is derived from a fixed seed, so every machine
 benchmarks the same bytes. When its `load` event fires the page calls
-/loaded?site=N&t=<performance.now()> on its own origin.
+/loaded?site=N&t=<performance.now()> on its own origin, and /shown?site=N each
+time it is drawn on screen after that (at once when it loads in front, else when
+its tab is shown).
 
     python3 bench/make_pages.py [--out DIR] [--force]
 """
@@ -21,7 +23,7 @@ import zlib
 
 SITES = 8
 # Bumped whenever the output changes, so old folders are rewritten.
-VERSION = "3"
+VERSION = "4"
 
 WORDS = """time people year way day thing man world life hand part child eye woman
 place work week case point government company number group problem fact council
@@ -427,8 +429,20 @@ def js(rng, n, data):
     document.body.setAttribute('data-modules', String(summary));
   }});
 
+  // Once loaded and on screen (now, or when its tab is shown), the page reports the
+  // first frame it draws: two animation frames, which a hidden page never gets.
+  var loaded = false;
+  function reportShown() {{
+    if (!loaded || document.visibilityState !== 'visible') return;
+    requestAnimationFrame(function () {{ requestAnimationFrame(function () {{
+      fetch('/shown?site={n}&t=' + performance.now(), {{ cache: 'no-store' }});
+    }}); }});
+  }}
+  document.addEventListener('visibilitychange', reportShown);
   window.addEventListener('load', function () {{
+    loaded = true;
     fetch('/loaded?site={n}&t=' + performance.now(), {{ cache: 'no-store' }});
+    reportShown();
   }});
 }})();
 """.encode()

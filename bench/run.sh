@@ -36,11 +36,11 @@ if [[ ! -f $ROOT/build/build.ninja ]]; then
 fi
 cmake --build "$ROOT/build" -j2 --target velloran
 
-# The bare engine and the tab click benchmark, in their own build folder.
+# The bare engine, in its own build folder.
 if [[ ! -f $ROOT/bench/build/build.ninja ]]; then
   cmake -S "$ROOT/bench" -B "$ROOT/bench/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$ROOT/bench/build" -j2
+cmake --build "$ROOT/bench/build" -j2 --target bare_engine
 
 # Debian's interpreter: it is the one that has python3-matplotlib.
 PY=/usr/bin/python3
@@ -50,6 +50,5 @@ PY=/usr/bin/python3
 exec "$PY" "$ROOT/bench/bench.py" \
   --velloran "$ROOT/build/velloran" \
   --bare "$ROOT/bench/build/bare_engine" \
-  --tabclick "$ROOT/bench/build/bench_tabclick" \
   --chromium /usr/bin/chromium \
   "$@"

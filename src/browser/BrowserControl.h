@@ -40,6 +40,10 @@ public:
     // changed form fields, or an editable area with the keyboard focus.
     virtual void queryUserEdits(std::function<void(bool editing)> answer) { answer(false); }
 
+    // Whether a page out of sight for `minuteMs` may give back its memory and be loaded
+    // afresh when shown (only when showing it reloads it anyway). Asked each time.
+    virtual void allowDiscarding(int /*minuteMs*/, std::function<bool()> /*allowed*/) {}
+
 signals:
     void BeforeNavigate2();
     void CommandStateChange(int command, bool enable); // 1 forward, 2 back

@@ -59,6 +59,7 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, const UrlRecord &record, c
     Toolbar1->setAccessibleName(QStringLiteral("Page toolbar"));
     WebBrowser1 = ctx.browserFactory(m_body);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->allowDiscarding(ctx.minuteMs, [&ctx] { return ctx.state.RefreshOnActive != 0; });
     // Holds the title of the page last loaded; never placed in the layout.
     txtCurrentURL = new QLineEdit(m_body);
     txtCurrentURL->hide();

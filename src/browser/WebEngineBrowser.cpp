@@ -1,6 +1,7 @@
 #include "browser/WebEngineBrowser.h"
 #include "browser/web/CertificateNotice.h"
 #include "browser/web/PageFullScreen.h"
+#include "browser/web/PageLifecycle.h"
 #include "browser/web/PageScripts.h"
 #include "browser/web/PageZoom.h"
 #include "browser/web/PermissionBar.h"
@@ -83,6 +84,7 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     new CertificateNotice(m_view, m_page, this);
     new PermissionBar(m_view, m_page, this);
     m_zoom = new PageZoom(session, m_page, this, m_view);
+    m_lifecycle = new PageLifecycle(m_page);
 
     QWebEngineScript watcher;
     watcher.setName(QStringLiteral("velloran-edits"));
@@ -125,7 +127,9 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-                if (status != QWebEnginePage::NormalTerminationStatus)
+                // A discarded page's renderer was ended on purpose.
+                if (status != QWebEnginePage::NormalTerminationStatus
+                    && m_lifecycle->state() != QWebEnginePage::LifecycleState::Discarded)
                     emit RendererCrashed();
             });
     connect(m_page, &WebPage::statusMessage, this, &BrowserControl::statusText);
@@ -174,6 +178,7 @@ void WebEngineBrowser::personNavigates()
 {
     m_page->setAutomaticReload(false);
     m_requested = true;
+    m_lifecycle->wake();
 }
 
 void WebEngineBrowser::Navigate(const QString &address)
@@ -208,6 +213,8 @@ void WebEngineBrowser::Refresh()
 // typing is already protected (queryUserEdits), so the question is answered for them.
 void WebEngineBrowser::AutoRefresh()
 {
+    if (!m_lifecycle->autoReloadNow())
+        return;
     m_page->setAutomaticReload(true);
     m_page->triggerAction(QWebEnginePage::Reload);
 }
@@ -257,14 +264,26 @@ void WebEngineBrowser::Print()
 }
 
 // Only the person's own typing since the page loaded counts (see PageScripts).
+// A discarded page holds no edits; a frozen one runs no script, so it is woken to answer.
 void WebEngineBrowser::queryUserEdits(std::function<void(bool editing)> answer)
 {
+    if (m_lifecycle->state() == QWebEnginePage::LifecycleState::Discarded)
+        return answer(false);
+    m_lifecycle->hold();
     QPointer<WebEngineBrowser> self(this);
+    QPointer<PageLifecycle> lifecycle(m_lifecycle);
     m_page->runJavaScript(PageScripts::editsQuery(), QWebEngineScript::ApplicationWorld,
-                          [self, answer](const QVariant &result) {
+                          [self, lifecycle, answer](const QVariant &result) {
                               if (self)
                                   answer(result.toBool());
+                              if (lifecycle)
+                                  lifecycle->release();
                           });
+}
+
+void WebEngineBrowser::allowDiscarding(int minuteMs, std::function<bool()> allowed)
+{
+    m_lifecycle->setDiscarding(minuteMs, std::move(allowed));
 }
 
 void WebEngineBrowser::focusPage()

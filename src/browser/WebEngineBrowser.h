@@ -3,6 +3,7 @@
 #include <QPointer>
 
 class PageFullScreen;
+class PageLifecycle;
 class PageZoom;
 class QWebEngineView;
 class WebPage;
@@ -33,6 +34,7 @@ public:
     void Print() override;
     void focusPage() override;
     void queryUserEdits(std::function<void(bool editing)> answer) override;
+    void allowDiscarding(int minuteMs, std::function<bool()> allowed) override;
 
     QWebEngineView *view() const { return m_view; }
 
@@ -50,6 +52,7 @@ private:
     QWebEngineView *m_view;
     WebPage *m_page;
     PageZoom *m_zoom;
+    PageLifecycle *m_lifecycle;
     QPointer<PageFullScreen> m_fullScreen;
     bool m_loading = false;
     bool m_requested = false;    // Navigate, GoBack or GoForward called; its load not started yet

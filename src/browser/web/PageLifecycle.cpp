@@ -1,0 +1,122 @@
+#include "browser/web/PageLifecycle.h"
+#include <algorithm>
+
+PageLifecycle::State PageLifecycle::target(const Facts &f)
+{
+    if (f.visible)
+        return State::Active;
+    // Nothing leaves the discarded state but being shown (the engine allows no other way).
+    if (f.current == State::Discarded)
+        return State::Discarded;
+    if (f.busy)
+        return State::Active;
+    const State wanted = f.hiddenAMinute && f.mayDiscard ? State::Discarded : State::Frozen;
+    // Never further than the engine recommends: the states are ordered Active, Frozen, Discarded.
+    return std::min(wanted, f.recommended);
+}
+
+PageLifecycle::PageLifecycle(QWebEnginePage *page) : QObject(page), m_page(page)
+{
+    m_minute.setSingleShot(true);
+    m_minute.setInterval(60000);
+    connect(&m_minute, &QTimer::timeout, this, [this] {
+        m_hiddenAMinute = true;
+        update();
+    });
+    connect(page, &QWebEnginePage::visibleChanged, this, &PageLifecycle::visibilityChanged);
+    connect(page, &QWebEnginePage::recommendedStateChanged, this, &PageLifecycle::update);
+    connect(page, &QWebEnginePage::lifecycleStateChanged, this, [this](State now) {
+        if (m_last == State::Discarded && now == State::Active)
+            m_wokeFromDiscard.start();
+        m_last = now;
+    });
+    connect(page, &QWebEnginePage::loadStarted, this, [this] {
+        m_loading = true;
+        m_loadAwaited = false;
+    });
+    connect(page, &QWebEnginePage::loadFinished, this, [this] {
+        m_loading = false;
+        m_loadAwaited = false;
+        update();
+    });
+    // A page starts out of sight until its view is first shown.
+    if (!page->isVisible())
+        m_minute.start();
+}
+
+void PageLifecycle::setDiscarding(int minuteMs, std::function<bool()> allowed)
+{
+    m_minute.setInterval(std::max(1, minuteMs));
+    m_mayDiscard = std::move(allowed);
+    if (m_minute.isActive())
+        m_minute.start();
+}
+
+PageLifecycle::State PageLifecycle::state() const
+{
+    return m_page->lifecycleState();
+}
+
+void PageLifecycle::visibilityChanged(bool visible)
+{
+    m_hiddenAMinute = false;
+    if (visible) {
+        // Shown, it stays active anyway: nothing to wait for any more.
+        m_loadAwaited = false;
+        m_minute.stop();
+        return;
+    }
+    m_minute.start();
+    update();
+}
+
+void PageLifecycle::update()
+{
+    Facts f;
+    f.visible = m_page->isVisible();
+    f.busy = m_loading || m_loadAwaited || m_holds > 0;
+    f.hiddenAMinute = m_hiddenAMinute;
+    f.mayDiscard = m_mayDiscard && m_mayDiscard();
+    f.current = m_page->lifecycleState();
+    f.recommended = m_page->recommendedState();
+    const State next = target(f);
+    if (next != f.current)
+        m_page->setLifecycleState(next);
+}
+
+bool PageLifecycle::autoReloadNow()
+{
+    if (state() == State::Discarded)
+        return false;
+    // Shown again after being discarded: the engine reloaded it then, and within a
+    // minute of that one more automatic reload would only load the same page twice.
+    if (m_wokeFromDiscard.isValid()) {
+        const bool covered = m_wokeFromDiscard.elapsed() < m_minute.interval();
+        m_wokeFromDiscard.invalidate();
+        if (covered)
+            return false;
+    }
+    wake();
+    return true;
+}
+
+void PageLifecycle::wake()
+{
+    // Held awake until its load has started; once loaded it freezes again if still out of sight.
+    m_loadAwaited = true;
+    if (state() != State::Active)
+        m_page->setLifecycleState(State::Active);
+}
+
+void PageLifecycle::hold()
+{
+    ++m_holds;
+    if (state() == State::Frozen)
+        m_page->setLifecycleState(State::Active);
+}
+
+void PageLifecycle::release()
+{
+    if (m_holds > 0 && --m_holds == 0)
+        update();
+}

@@ -1,0 +1,65 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <functional>
+
+// Lets a page nobody is looking at give back what it holds. Once loaded, a page out of
+// sight is frozen (no script, no timers, no drawing) and keeps its document; one out of
+// sight for a whole minute is discarded (its renderer's memory released) where the
+// window allows it, and the engine reloads it when it is shown again. The engine's own
+// recommendation is a floor: a page playing sound or still loading stays active.
+//
+// Follows the view's show and hide (the page's visibility), its loads and the engine's
+// recommendation.
+class PageLifecycle : public QObject
+{
+    Q_OBJECT
+public:
+    using State = QWebEnginePage::LifecycleState;
+
+    // What the decision depends on; `target` is a pure function of it.
+    struct Facts
+    {
+        bool visible = false;
+        bool busy = false;            // loading, about to load, or answering a question
+        bool hiddenAMinute = false;
+        bool mayDiscard = false;
+        State current = State::Active;
+        State recommended = State::Active;
+    };
+    static State target(const Facts &f);
+
+    explicit PageLifecycle(QWebEnginePage *page);
+
+    // Discarding is allowed while `allowed` says so, after `minuteMs` out of sight.
+    void setDiscarding(int minuteMs, std::function<bool()> allowed);
+
+    // An automatic reload is asked for. False when it is not to be started now: a
+    // discarded page waits until it is shown, which reloads it, and a page that has
+    // just been reloaded on being shown counts that as the reload asked for. A frozen
+    // page is woken for it and freezes again once loaded.
+    bool autoReloadNow();
+    // A navigation asked for by the person: the page is woken for it.
+    void wake();
+    // Keeps the page awake (a frozen page runs no script) until the matching release.
+    void hold();
+    void release();
+
+    State state() const;
+
+private:
+    void update();
+    void visibilityChanged(bool visible);
+
+    QWebEnginePage *m_page;
+    QTimer m_minute;
+    QElapsedTimer m_wokeFromDiscard;
+    std::function<bool()> m_mayDiscard;
+    State m_last = State::Active;
+    int m_holds = 0;
+    bool m_loading = false;
+    bool m_loadAwaited = false;
+    bool m_hiddenAMinute = false;
+};
