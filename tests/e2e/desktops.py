@@ -235,7 +235,7 @@ if __name__ == "__main__" and sys.argv[1:] == ["sni-watcher"]:
 # ---------------------------------------------------------------------------
 # A Wayland desktop: weston's headless back end, rendering in memory with pixman.
 
-class Weston:
+class Weston(h.ProcessStack):
     """Headless weston with its desktop shell; `env` points a program at it as a native
     Wayland client (QT_QPA_PLATFORM=wayland, no DISPLAY). Stands in for harness.Desktop
     in a Scenario: it has env, screenshot() and close(), but no X tools work on it."""
@@ -244,20 +244,7 @@ class Weston:
         self.size = (width, height)
         self.timeout = timeout
         self.env = None
-        self._procs = []
-        self._tmp = None
-
-    def __enter__(self):
-        try:
-            self._start()
-        except BaseException:
-            self.close()
-            raise
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-        return False
+        super().__init__()
 
     def _start(self):
         h.check(shutil.which("weston"), "weston is not installed (scripts/deps.sh installs it)")
@@ -295,14 +282,6 @@ class Weston:
                 return "".join(f.readlines()[-lines:]).strip() or "(no output)"
         except OSError:
             return "(no log)"
-
-    def close(self):
-        for proc in reversed(self._procs):
-            h._stop_group(proc)
-        self._procs = []
-        if self._tmp:
-            shutil.rmtree(self._tmp, ignore_errors=True)
-            self._tmp = None
 
     def screenshot(self, path):
         """The output as a PNG at path, through weston's screenshooter."""

@@ -67,6 +67,14 @@ def parse_args(description=None, argv=None):
     return parser.parse_args(argv)
 
 
+def remove_folder(path, keep, what="data folder"):
+    """Removes a test's temporary folder, or says where it is when --keep asked for it."""
+    if keep:
+        print(f"{what} kept at {path}")
+    else:
+        shutil.rmtree(path, ignore_errors=True)
+
+
 def shots_dir(test_file):
     """Folder for this run's screenshots: $E2E_SHOTS, else e2e-shots/ beside the test."""
     path = os.environ.get("E2E_SHOTS") or os.path.join(
@@ -171,16 +179,12 @@ _OPENBOX_RC = """<?xml version="1.0" encoding="UTF-8"?>
 """
 
 
-class Desktop:
-    """Xvfb on a free display with openbox as window manager and trayer as
-    system tray. `env` is os.environ with DISPLAY pointing at it."""
+class ProcessStack:
+    """Helper processes started by _start() into self._procs, with a temporary
+    folder self._tmp: stopped in reverse order and the folder removed on close,
+    also when starting fails half way."""
 
-    def __init__(self, width=1280, height=800, tray=True, timeout=30):
-        self.size = (width, height)
-        self.want_tray = tray
-        self.timeout = timeout
-        self.display = None
-        self.env = None
+    def __init__(self):
         self._procs = []
         self._tmp = None
 
@@ -195,6 +199,27 @@ class Desktop:
     def __exit__(self, *exc):
         self.close()
         return False
+
+    def close(self):
+        for proc in reversed(self._procs):
+            _stop_group(proc)
+        self._procs = []
+        if self._tmp:
+            shutil.rmtree(self._tmp, ignore_errors=True)
+            self._tmp = None
+
+
+class Desktop(ProcessStack):
+    """Xvfb on a free display with openbox as window manager and trayer as
+    system tray. `env` is os.environ with DISPLAY pointing at it."""
+
+    def __init__(self, width=1280, height=800, tray=True, timeout=30):
+        self.size = (width, height)
+        self.want_tray = tray
+        self.timeout = timeout
+        self.display = None
+        self.env = None
+        super().__init__()
 
     def _start(self):
         self._tmp = tempfile.mkdtemp(prefix="velloran-desk-")
@@ -269,15 +294,6 @@ class Desktop:
     def _wm_ready(self):
         rc, out = _x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], self.env, timeout=5)
         return rc == 0 and "window id" in out
-
-    def close(self):
-        # Tray and window manager first, the X server last.
-        for proc in reversed(self._procs):
-            _stop_group(proc)
-        self._procs = []
-        if self._tmp:
-            shutil.rmtree(self._tmp, ignore_errors=True)
-            self._tmp = None
 
     # Conveniences bound to this desktop.
     def find_windows(self, name, timeout=0.0):
@@ -437,6 +453,14 @@ window.onload = function () {{
 """.encode("utf-8")
 
 
+class QuietHandler(http.server.BaseHTTPRequestHandler):
+    """Keep-alive HTTP/1.1 with no request log on the test's output."""
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *a):
+        pass
+
+
 class PageServer:
     """Threaded HTTP server on 127.0.0.1 serving `pages`
     (path -> (content_type, bytes | str | callable(path) -> bytes | str)).
@@ -456,12 +480,7 @@ class PageServer:
     def __enter__(self):
         server = self
 
-        class Handler(http.server.BaseHTTPRequestHandler):
-            protocol_version = "HTTP/1.1"
-
-            def log_message(self, *a):
-                pass
-
+        class Handler(QuietHandler):
             def do_GET(self):
                 now = time.monotonic()
                 parsed = urllib.parse.urlsplit(self.path)
@@ -548,6 +567,11 @@ def write_ini(home, values):
         f.write((",".join(str(n) for n in nums) + "\r\n").encode("ascii"))
 
 
+def dat_line(slot, url, auto, alias):
+    """One velloran.dat line as the program writes it."""
+    return f'{slot},"{url}",{_flag(auto)},"{alias}"\r\n'.encode("utf-8")
+
+
 def write_dat(home, records):
     """velloran.dat: eight CRLF lines `slot,"url",autoload,"alias"`.
 
@@ -565,10 +589,10 @@ def write_dat(home, records):
             url, auto, alias = rec
         if '"' in url or '"' in alias:
             raise ValueError("quotes cannot be stored in velloran.dat")
-        lines.append(f'{slot},"{url}",{_flag(auto)},"{alias}"\r\n')
+        lines.append(dat_line(slot, url, auto, alias))
     os.makedirs(home, exist_ok=True)
     with open(os.path.join(home, "velloran.dat"), "wb") as f:
-        f.write("".join(lines).encode("utf-8"))
+        f.write(b"".join(lines))
 
 
 _DAT_LINE = re.compile(r'^(\d+),"([^"]*)",(-?\d+),"([^"]*)"$')

@@ -12,7 +12,6 @@ ways a person tells Velloran's windows apart and reads the screen.
 
 import os
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -228,10 +227,7 @@ class Scenario:
         if self.desk:
             self.desk.__exit__(None, None, None)
         for home in self.homes:
-            if self.args.keep:
-                print(f"data folder kept at {home}")
-            else:
-                shutil.rmtree(home, ignore_errors=True)
+            h.remove_folder(home, self.args.keep)
         return False
 
     @property

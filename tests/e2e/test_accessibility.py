@@ -9,7 +9,6 @@ script needs /usr/bin/python3)."""
 
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -23,7 +22,7 @@ REGISTRYD = "/usr/libexec/at-spi2-registryd"
 SYSTEM_PYTHON = "/usr/bin/python3"
 
 
-class A11yBus:
+class A11yBus(h.ProcessStack):
     """A private session D-Bus with the AT-SPI bus and registry on it. `env` is
     the given environment pointing at that session bus."""
 
@@ -31,20 +30,7 @@ class A11yBus:
         self.base_env = dict(env)
         self.timeout = timeout
         self.env = None
-        self._procs = []
-        self._tmp = None
-
-    def __enter__(self):
-        try:
-            self._start()
-        except BaseException:
-            self.close()
-            raise
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-        return False
+        super().__init__()
 
     def _spawn(self, cmd, env, **kw):
         log = open(os.path.join(self._tmp, os.path.basename(cmd[0]) + ".log"), "wb")
@@ -97,23 +83,6 @@ class A11yBus:
                               "org.freedesktop.DBus.NameHasOwner", "string:org.a11y.atspi.Registry"],
                              env=self.env, capture_output=True, text=True, timeout=10)
         return res.returncode == 0 and "true" in res.stdout
-
-    def close(self):
-        for proc in reversed(self._procs):
-            for sig in (signal.SIGTERM, signal.SIGKILL):
-                try:
-                    os.killpg(proc.pid, sig)
-                except ProcessLookupError:
-                    break
-                try:
-                    proc.wait(5)
-                    break
-                except subprocess.TimeoutExpired:
-                    continue
-        self._procs = []
-        if self._tmp:
-            shutil.rmtree(self._tmp, ignore_errors=True)
-            self._tmp = None
 
 
 # ---------------------------------------------------------------------------
@@ -338,10 +307,7 @@ def main(args):
     finally:
         if app is not None:
             app.stop()
-        if args.keep:
-            print(f"data folder kept at {home}")
-        else:
-            shutil.rmtree(home, ignore_errors=True)
+        h.remove_folder(home, args.keep)
 
 
 if __name__ == "__main__":

@@ -28,12 +28,7 @@ class TroubleServer:
     def __enter__(self):
         server = self
 
-        class Handler(http.server.BaseHTTPRequestHandler):
-            protocol_version = "HTTP/1.1"
-
-            def log_message(self, *a):
-                pass
-
+        class Handler(h.QuietHandler):
             def do_GET(self):
                 server.hits.append(self.path)
                 if self.path.startswith("/hang"):
@@ -66,10 +61,6 @@ class TroubleServer:
 def read(path):
     with open(path, "rb") as f:
         return f.read()
-
-
-def dat_line(slot, url, auto, alias):
-    return f'{slot},"{url}",{-1 if auto else 0},"{alias}"\r\n'.encode()
 
 
 def exit_program(sc, app):
@@ -163,9 +154,9 @@ def unwritable_settings(sc):
     if not h.wait_for(lambda: not h.find_windows(s.SETUP_TITLE, sc.env), 10, 0.2):
         sc.fail("Set Up stayed open after OK")
     sc.wait_beacons(NAMES[2], before[NAMES[2]] + 1, 30, "after it was typed into Set Up")
-    expected = b"".join(dat_line(i, u, a, al) for i, (u, a, al) in enumerate(rows, start=1))
-    expected += dat_line(3, new_url, True, "Typed")
-    expected += b"".join(dat_line(i, "", False, "") for i in range(4, 9))
+    expected = b"".join(h.dat_line(i, u, a, al) for i, (u, a, al) in enumerate(rows, start=1))
+    expected += h.dat_line(3, new_url, True, "Typed")
+    expected += b"".join(h.dat_line(i, "", False, "") for i in range(4, 9))
     got = read(os.path.join(home, "velloran.dat"))
     sc.expect(got == expected, f"velloran.dat holds {got!r}, expected {expected!r}")
     sc.expect(os.path.isdir(os.path.join(home, "velloran.ini")), "velloran.ini is no longer a folder")

@@ -7,7 +7,6 @@ import configparser
 import glob
 import os
 import re
-import shutil
 import struct
 import subprocess
 import sys
@@ -265,10 +264,7 @@ def main(args):
     finally:
         for app in apps:
             app.stop()
-        if args.keep:
-            print(f"scratch folder kept at {scratch}")
-        else:
-            shutil.rmtree(scratch, ignore_errors=True)
+        h.remove_folder(scratch, args.keep, "scratch folder")
 
 
 if __name__ == "__main__":

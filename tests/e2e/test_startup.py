@@ -2,7 +2,6 @@
 """Starting Velloran: autoloaded pages, tray icon, single instance, clean exit."""
 
 import os
-import shutil
 import sys
 import tempfile
 import time
@@ -81,10 +80,7 @@ def main(args):
         for app in (second, first):
             if app is not None:
                 app.stop()
-        if args.keep:
-            print(f"data folder kept at {home}")
-        else:
-            shutil.rmtree(home, ignore_errors=True)
+        h.remove_folder(home, args.keep)
 
 
 if __name__ == "__main__":

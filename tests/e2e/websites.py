@@ -43,12 +43,7 @@ class Site:
     def __enter__(self):
         site = self
 
-        class Handler(http.server.BaseHTTPRequestHandler):
-            protocol_version = "HTTP/1.1"
-
-            def log_message(self, *a):
-                pass
-
+        class Handler(h.QuietHandler):
             def do_GET(self):
                 parsed = urllib.parse.urlsplit(self.path)
                 with site._lock:

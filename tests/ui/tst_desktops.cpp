@@ -1,6 +1,6 @@
 // Desktops without a tray, with a tray that comes later, and with a StatusNotifier
 // host: the icon, the Send to Icon Tray commands and the tray menu follow the tray.
-#include "FakeServices.h"
+#include "TestProgram.h"
 #include "app/clsTaskBar.h"
 #include "app/frmRightClick.h"
 #include "browser/BrowserWindowBase.h"
@@ -16,29 +16,7 @@
 
 namespace {
 
-struct Program
-{
-    FakeDesktop d;
-    frmRightClick *host = nullptr;
-
-    MDIForm1 *main() const { return host->mainWindow(); }
-    void start()
-    {
-        d.writeFile(QStringLiteral("velloran.ini"), "0,0,1,0,0,-1\r\n");
-        QByteArray dat = "1,\"http://a/\",-1,\"A\"\r\n";
-        for (int s = 2; s <= 8; ++s)
-            dat += QByteArray::number(s) + ",\"\",0,\"\"\r\n";
-        d.writeFile(QStringLiteral("velloran.dat"), dat);
-        host = new frmRightClick(*d.ctx);
-        host->Form_Load();
-    }
-    QString status() const { return main()->StatusBar1->text(1); }
-    ~Program()
-    {
-        delete main();
-        delete host;
-    }
-};
+const QByteArray kOnePage = Top8().slot(1, "http://a/", true, "A");
 
 } // namespace
 
@@ -54,9 +32,9 @@ private slots:
 
 void DesktopsTest::noTrayMinimizesUntilATrayAppears()
 {
-    Program p;
+    TestProgram p;
     p.d.tray.available = false;
-    p.start();
+    p.start(kOnePage);
     frmRightClick *h = p.host;
     QVERIFY(p.d.messages.shown.isEmpty());
     QVERIFY(p.main() && p.main()->isVisible());
@@ -92,9 +70,9 @@ void DesktopsTest::noTrayMinimizesUntilATrayAppears()
 
 void DesktopsTest::noDesktopRefuses()
 {
-    Program p;
+    TestProgram p;
     p.d.tray.desktop = false;
-    p.start();
+    p.start(kOnePage);
     QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("There is no taskbar currently available")});
     QCOMPARE(p.d.process.ends, QList<int>{0});
     QVERIFY(!p.main());
@@ -103,9 +81,9 @@ void DesktopsTest::noDesktopRefuses()
 void DesktopsTest::statusNotifierActivateAndHostMenu()
 {
     for (const bool sni : {false, true}) {
-        Program p;
+        TestProgram p;
         p.d.tray.statusNotifier = sni;
-        p.start();
+        p.start(kOnePage);
         frmRightClick *h = p.host;
         QSystemTrayIcon *icon = h->taskBar()->icon();
         // Only a StatusNotifier host gets the menu to draw itself.

@@ -2,7 +2,7 @@
 // slots, the way back to the main window, the ways that end the program, and the
 // tool bars and page events.
 #include "FakeBrowser.h"
-#include "FakeServices.h"
+#include "TestProgram.h"
 #include "app/clsTaskBar.h"
 #include "app/frmRightClick.h"
 #include "browser/BrowserWindowBase.h"
@@ -15,56 +15,15 @@
 
 namespace {
 
-QByteArray record(int slot, const QString &url, int autoload, const QString &alias)
+const QByteArray kABC = Top8().slot(1, "http://a/", true, "A").slot(2, "http://b/", true, "B").slot(3, "http://c/", true, "C");
+
+// The user clicks the slot's tab, then the View menu's Full Screen.
+frmHTMLBrowserFullScreen *openOn(TestProgram &p, int slot)
 {
-    return QByteArray::number(slot) + ",\"" + url.toUtf8() + "\"," + QByteArray::number(autoload) + ",\""
-           + alias.toUtf8() + "\"\r\n";
+    p.main()->StatusBarTabs_PanelClick(slot + 1);
+    p.main()->mnuFullScreen->trigger();
+    return p.fullScreen();
 }
-
-// Eight lines; the listed slots load at start with the letter as alias and http://<letter>/.
-QByteArray dataFile(const QMap<int, QString> &open)
-{
-    QByteArray out;
-    for (int s = 1; s <= 8; ++s)
-        out += open.contains(s) ? record(s, QStringLiteral("http://%1/").arg(open[s].toLower()), -1, open[s])
-                                : record(s, QString(), 0, QString());
-    return out;
-}
-
-const QMap<int, QString> kABC{{1, QStringLiteral("A")}, {2, QStringLiteral("B")}, {3, QStringLiteral("C")}};
-
-struct Program
-{
-    FakeDesktop d;
-    frmRightClick *host = nullptr;
-
-    MDIForm1 *main() const { return host->mainWindow(); }
-    SharedState &state() const { return d.ctx->state; }
-    frmHTMLBrowserFullScreen *fs() const { return main()->fullScreenWindow(); }
-    FakeBrowser *page() const { return qobject_cast<FakeBrowser *>(fs()->WebBrowser1); }
-
-    void start(const QMap<int, QString> &open, const QByteArray &ini = "0,0,1,0,0,-1\r\n")
-    {
-        d.writeFile(QStringLiteral("velloran.ini"), ini);
-        d.writeFile(QStringLiteral("velloran.dat"), dataFile(open));
-        host = new frmRightClick(*d.ctx);
-        host->Form_Load();
-    }
-    // The user clicks the slot's tab, then the View menu's Full Screen.
-    frmHTMLBrowserFullScreen *openOn(int slot)
-    {
-        main()->StatusBarTabs_PanelClick(slot + 1);
-        main()->mnuFullScreen->trigger();
-        return fs();
-    }
-    ~Program()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        delete fs();
-        delete main();
-        delete host;
-    }
-};
 
 QStringList lines(const QComboBox *c)
 {
@@ -96,16 +55,16 @@ private slots:
 
 void FullScreenTest::opensOverTheScreenOnTheCurrentPage()
 {
-    Program p;
+    TestProgram p;
     p.start(kABC);
-    frmHTMLBrowserFullScreen *w = p.openOn(3);
+    frmHTMLBrowserFullScreen *w = openOn(p, 3);
     QVERIFY(w && w->isVisible());
     QVERIFY(!p.main()->isVisible());
     QVERIFY(w->windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(w->size(), QSize(1024, 740)); // screen width, work-area height
     QCOMPARE(w->windowTitle(), QStringLiteral("Velloran - C"));
-    QCOMPARE(p.page()->calls.filter(QStringLiteral("Navigate")), QStringList{QStringLiteral("Navigate http://c/")});
-    QCOMPARE(p.page()->count(QStringLiteral("Refresh")), 0);
+    QCOMPARE(p.fullScreenPage()->calls.filter(QStringLiteral("Navigate")), QStringList{QStringLiteral("Navigate http://c/")});
+    QCOMPARE(p.fullScreenPage()->count(QStringLiteral("Refresh")), 0);
     QCOMPARE(w->cmbTop8->currentText(), QStringLiteral("3. C"));
     QCOMPARE(w->cmbTop8->accessibleName(), QStringLiteral("Top 8 page"));
     QCOMPARE(w->focusWidget(), w->WebBrowser1);
@@ -136,20 +95,20 @@ void FullScreenTest::opensOverTheScreenOnTheCurrentPage()
 void FullScreenTest::pickerListsEveryOpenSlot()
 {
     {
-        Program p;
+        TestProgram p;
         p.start(kABC);
-        QCOMPARE(lines(p.openOn(1)->cmbTop8), (QStringList{QStringLiteral("1. A"), QStringLiteral("2. B"), QStringLiteral("3. C")}));
+        QCOMPARE(lines(openOn(p, 1)->cmbTop8), (QStringList{QStringLiteral("1. A"), QStringLiteral("2. B"), QStringLiteral("3. C")}));
     }
     {
-        Program p;
+        TestProgram p;
         p.start(kABC);
         p.state().Slots(2).caption.clear();
-        QCOMPARE(lines(p.openOn(1)->cmbTop8), (QStringList{QStringLiteral("1. A"), QStringLiteral("3. C")}));
+        QCOMPARE(lines(openOn(p, 1)->cmbTop8), (QStringList{QStringLiteral("1. A"), QStringLiteral("3. C")}));
     }
     {
-        Program p;
-        p.start({{5, QStringLiteral("E")}, {7, QStringLiteral("G")}});
-        frmHTMLBrowserFullScreen *w = p.openOn(5);
+        TestProgram p;
+        p.start(Top8().slot(5, "http://e/", true, "E").slot(7, "http://g/", true, "G"));
+        frmHTMLBrowserFullScreen *w = openOn(p, 5);
         QCOMPARE(lines(w->cmbTop8), (QStringList{QStringLiteral("5. E"), QStringLiteral("7. G")}));
         QCOMPARE(w->cmbTop8->currentText(), QStringLiteral("5. E"));
     }
@@ -157,19 +116,19 @@ void FullScreenTest::pickerListsEveryOpenSlot()
 
 void FullScreenTest::pickingALineMakesItTheHomePage()
 {
-    Program p;
+    TestProgram p;
     p.start(kABC);
-    frmHTMLBrowserFullScreen *w = p.openOn(1);
+    frmHTMLBrowserFullScreen *w = openOn(p, 1);
     w->cmbTop8->setCurrentIndex(1);
     emit w->cmbTop8->activated(1);
-    QCOMPARE(p.page()->calls.filter(QStringLiteral("Navigate")).last(), QStringLiteral("Navigate http://b/"));
+    QCOMPARE(p.fullScreenPage()->calls.filter(QStringLiteral("Navigate")).last(), QStringLiteral("Navigate http://b/"));
     QCOMPARE(p.state().CurrentURL + p.state().CurrentCaption + QString::number(p.state().CurrentSlot),
              QStringLiteral("http://b/B2"));
     QCOMPARE(w->HomeURL, QStringLiteral("http://b/"));
     QCOMPARE(w->Toolbar1->buttonToolTip(8), QStringLiteral("Home - A"));
-    p.page()->Navigate(QStringLiteral("http://elsewhere/"));
+    p.fullScreenPage()->Navigate(QStringLiteral("http://elsewhere/"));
     w->Toolbar1_ButtonClick(8);
-    QCOMPARE(p.page()->url, QStringLiteral("http://b/"));
+    QCOMPARE(p.fullScreenPage()->url, QStringLiteral("http://b/"));
     QVERIFY(p.d.messages.shown.isEmpty());
 }
 
@@ -185,9 +144,9 @@ void FullScreenTest::restoreAndF11ReturnToTheMainWindow_data()
 void FullScreenTest::restoreAndF11ReturnToTheMainWindow()
 {
     QFETCH(int, way);
-    Program p;
+    TestProgram p;
     p.start(kABC);
-    QPointer<frmHTMLBrowserFullScreen> w = p.openOn(1);
+    QPointer<frmHTMLBrowserFullScreen> w = openOn(p, 1);
     w->cmbTop8->setCurrentIndex(2);
     emit w->cmbTop8->activated(2); // "3. C": the frame's active window stays slot 1's
     switch (way) {
@@ -197,7 +156,7 @@ void FullScreenTest::restoreAndF11ReturnToTheMainWindow()
     case 3: QTest::keyClick(w->WebBrowser1, Qt::Key_F11, Qt::ShiftModifier); break;
     }
     QVERIFY(p.main()->isVisible() && p.main()->updatesEnabled());
-    QVERIFY(!p.d.ctx->windows.contains(w) && !p.fs());
+    QVERIFY(!p.d.ctx->windows.contains(w) && !p.fullScreen());
     QCOMPARE(p.d.ctx->windows.count(), 5);
     QCOMPARE(p.main()->activeChild()->tag(), QStringLiteral("3")); // position CurrentSlot + 1
     QVERIFY(p.main()->activeChild()->isVisible());
@@ -208,15 +167,15 @@ void FullScreenTest::restoreAndF11ReturnToTheMainWindow()
 void FullScreenTest::returnFindsThePageByItsSlot()
 {
     // Slots 1 and 3 open (a gap), the page of slot 3 in front.
-    Program p;
-    p.start({{1, QStringLiteral("A")}, {3, QStringLiteral("C")}});
-    p.openOn(3)->ReturnToMainWindow();
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A").slot(3, "http://c/", true, "C"));
+    openOn(p, 3)->ReturnToMainWindow();
     QVERIFY(p.main()->isVisible() && p.main()->updatesEnabled());
     QCOMPARE(p.main()->activeChild()->slot(), 3);
     QVERIFY(p.d.messages.shown.isEmpty());
 
     // A slot with no window leaves the frame as it is, with no message.
-    frmHTMLBrowserFullScreen *w = p.openOn(1);
+    frmHTMLBrowserFullScreen *w = openOn(p, 1);
     p.state().CurrentSlot = 7;
     w->ReturnToMainWindow();
     QVERIFY(p.main()->isVisible() && p.main()->updatesEnabled());
@@ -233,9 +192,9 @@ void FullScreenTest::closingEndsTheProgram_data()
 void FullScreenTest::closingEndsTheProgram()
 {
     QFETCH(bool, closeButton);
-    Program p;
+    TestProgram p;
     p.start(kABC);
-    frmHTMLBrowserFullScreen *w = p.openOn(1);
+    frmHTMLBrowserFullScreen *w = openOn(p, 1);
     QVERIFY(p.host->taskBar()->iconVisible());
     if (closeButton)
         w->Toolbar2->buttonAction(3)->trigger();
@@ -249,34 +208,34 @@ void FullScreenTest::closingEndsTheProgram()
 
 void FullScreenTest::activationReloadsWhenAsked()
 {
-    Program p;
+    TestProgram p;
     p.start(kABC, "-1,0,1,0,0,-1\r\n");
-    frmHTMLBrowserFullScreen *w = p.openOn(2);
+    frmHTMLBrowserFullScreen *w = openOn(p, 2);
     QCoreApplication::processEvents();
-    QCOMPARE(p.page()->count(QStringLiteral("Refresh")), 1); // once for the show, however it is told
+    QCOMPARE(p.fullScreenPage()->count(QStringLiteral("Refresh")), 1); // once for the show, however it is told
     QEvent off(QEvent::WindowDeactivate), on(QEvent::WindowActivate);
     QCoreApplication::sendEvent(w, &off);
     QCoreApplication::sendEvent(w, &on);
-    QCOMPARE(p.page()->count(QStringLiteral("Refresh")), 2);
+    QCOMPARE(p.fullScreenPage()->count(QStringLiteral("Refresh")), 2);
     // Minimized and shown again: the same window and page, only activation runs.
-    emit p.page()->DownloadBegin();
+    emit p.fullScreenPage()->DownloadBegin();
     w->Toolbar2->buttonAction(1)->trigger();
     QVERIFY(w->isMinimized());
     QVERIFY(!w->Toolbar1->buttonEnabled(7));
     p.main()->mnuFullScreen->trigger();
-    QCOMPARE(p.fs(), w);
+    QCOMPARE(p.fullScreen(), w);
     QVERIFY(!w->isMinimized());
-    QCOMPARE(p.page()->count(QStringLiteral("Navigate")), 1);
-    QCOMPARE(p.page()->count(QStringLiteral("Refresh")), 3);
+    QCOMPARE(p.fullScreenPage()->count(QStringLiteral("Navigate")), 1);
+    QCOMPARE(p.fullScreenPage()->count(QStringLiteral("Refresh")), 3);
     QCOMPARE(p.d.ctx->windows.count(), 6);
 }
 
 void FullScreenTest::stopButtonAndHistoryButtons()
 {
-    Program p;
+    TestProgram p;
     p.start(kABC);
-    frmHTMLBrowserFullScreen *w = p.openOn(1);
-    FakeBrowser *b = p.page();
+    frmHTMLBrowserFullScreen *w = openOn(p, 1);
+    FakeBrowser *b = p.fullScreenPage();
     VToolBar *t1 = w->Toolbar1;
     emit b->CommandStateChange(2, true);
     QVERIFY(t1->buttonEnabled(5) && !t1->buttonEnabled(6));
@@ -306,14 +265,14 @@ void FullScreenTest::stopButtonAndHistoryButtons()
 
 void FullScreenTest::loadErrorStopsTheLoad()
 {
-    Program p;
+    TestProgram p;
     p.start(kABC);
     p.d.ctx->browserFactory = [](QWidget *parent) -> BrowserControl * {
         auto *b = new FakeBrowser(parent);
         b->failures.insert(QStringLiteral("Navigate"), 13);
         return b;
     };
-    frmHTMLBrowserFullScreen *w = p.openOn(2);
+    frmHTMLBrowserFullScreen *w = openOn(p, 2);
     QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("Error 13.Fake failure. Unable to load web page.")});
     QCOMPARE(w->cmbTop8->count(), 0); // the rest of the load did not run
     QCOMPARE(w->Toolbar1->buttonToolTip(8), QStringLiteral("Home"));
@@ -322,16 +281,16 @@ void FullScreenTest::loadErrorStopsTheLoad()
 
 void FullScreenTest::bothFullScreenItemsAndTheTimer()
 {
-    Program p;
+    TestProgram p;
     p.start(kABC, "0,-1,1,0,0,-1\r\n");
     for (QAction *item : {p.main()->mnuFullScreen, p.main()->mnuFullScreenWindows}) {
         p.main()->StatusBarTabs_PanelClick(3);
         item->trigger();
-        QVERIFY(!p.main()->isVisible() && p.fs() && p.fs()->isVisible());
-        QCOMPARE(p.page()->calls.filter(QStringLiteral("Navigate")), QStringList{QStringLiteral("Navigate http://b/")});
+        QVERIFY(!p.main()->isVisible() && p.fullScreen() && p.fullScreen()->isVisible());
+        QCOMPARE(p.fullScreenPage()->calls.filter(QStringLiteral("Navigate")), QStringList{QStringLiteral("Navigate http://b/")});
         p.main()->Timer1_Timer(); // every minute: this page reloads with the others
-        QCOMPARE(p.page()->count(QStringLiteral("Refresh")), 1);
-        QTest::keyClick(p.fs(), Qt::Key_F11);
+        QCOMPARE(p.fullScreenPage()->count(QStringLiteral("Refresh")), 1);
+        QTest::keyClick(p.fullScreen(), Qt::Key_F11);
         QVERIFY(p.main()->isVisible());
     }
     QVERIFY(p.d.messages.shown.isEmpty());

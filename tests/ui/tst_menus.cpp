@@ -1,7 +1,7 @@
 // The main window's commands: menu tree, page commands, Close Window, the URL menu,
 // the bars and the resize bookkeeping.
 #include "FakeBrowser.h"
-#include "FakeServices.h"
+#include "TestProgram.h"
 #include "app/frmRightClick.h"
 #include "browser/frmHTMLBrowser.h"
 #include "browser/frmHTMLBrowserTab.h"
@@ -19,47 +19,9 @@
 
 namespace {
 
-QByteArray dataFile(const QList<std::tuple<int, QString, int, QString>> &filled)
-{
-    QByteArray out;
-    for (int s = 1; s <= 8; ++s) {
-        QString url, alias;
-        int autoload = 0;
-        for (const auto &[slot, u, a, al] : filled)
-            if (slot == s)
-                url = u, autoload = a, alias = al;
-        out += QByteArray::number(s) + ",\"" + url.toUtf8() + "\"," + QByteArray::number(autoload) + ",\""
-               + alias.toUtf8() + "\"\r\n";
-    }
-    return out;
-}
-
-struct Program
-{
-    FakeDesktop d;
-    frmRightClick *host = nullptr;
-    MDIForm1 *m() const { return host->mainWindow(); }
-    QList<BrowserWindowBase *> windows() const { return m()->childWindows(); }
-    FakeBrowser *page(BrowserWindowBase *w) const { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
-    void start(const QByteArray &ini)
-    {
-        d.writeFile(QStringLiteral("velloran.ini"), ini);
-        d.writeFile(QStringLiteral("velloran.dat"),
-                    dataFile({{1, QStringLiteral("http://a/"), -1, QStringLiteral("A")},
-                              {2, QStringLiteral("http://b/"), -1, QStringLiteral("B")},
-                              {4, QStringLiteral("http://d/"), 0, QStringLiteral("D")}}));
-        host = new frmRightClick(*d.ctx);
-        host->Form_Load();
-    }
-    ~Program()
-    {
-        delete m();
-        delete host;
-    }
-};
-
-const QString tabbed = QStringLiteral("0,0,1,0,0,-1\r\n");
-const QString cascade = QStringLiteral("0,0,1,0,-1,0\r\n");
+// Slots 1 and 2 load at start; slot 4 is only listed on the File menu.
+const QByteArray kTop8 =
+    Top8().slot(1, "http://a/", true, "A").slot(2, "http://b/", true, "B").slot(4, "http://d/", false, "D");
 
 } // namespace
 
@@ -80,9 +42,9 @@ private slots:
 
 void MenusTest::menuTree()
 {
-    Program p;
-    p.start(tabbed.toLatin1());
-    MDIForm1 *m = p.m();
+    TestProgram p;
+    p.start(kTop8);
+    MDIForm1 *m = p.main();
     QStringList top;
     for (QAction *a : m->menuBar()->actions())
         if (a->isVisible())
@@ -115,9 +77,9 @@ void MenusTest::menuTree()
 
 void MenusTest::clipboardDance()
 {
-    Program p;
-    p.start(tabbed.toLatin1());
-    MDIForm1 *m = p.m();
+    TestProgram p;
+    p.start(kTop8);
+    MDIForm1 *m = p.main();
     FakeBrowser *b = p.page(m->activeChild());
     QVERIFY(m->mnuCut->isEnabled() && m->mnuCopy->isEnabled() && m->mnuPaste->isEnabled());
     m->mnuCopy->trigger();
@@ -136,9 +98,9 @@ void MenusTest::clipboardDance()
 
 void MenusTest::pageCommands()
 {
-    Program p;
-    p.start(tabbed.toLatin1());
-    MDIForm1 *m = p.m();
+    TestProgram p;
+    p.start(kTop8);
+    MDIForm1 *m = p.main();
     FakeBrowser *b = p.page(m->activeChild());
     m->mnuBack->trigger(); // no history: the component's negative error passes silently
     QVERIFY(p.d.messages.shown.isEmpty());
@@ -167,21 +129,21 @@ void MenusTest::pageCommands()
     // Both Full Screen items hide the main window and open the same window.
     m->mnuFullScreen->trigger();
     QVERIFY(!m->isVisible());
-    QVERIFY(p.m()->fullScreenWindow());
-    QWidget *first = p.m()->fullScreenWindow();
+    QVERIFY(p.main()->fullScreenWindow());
+    QWidget *first = p.main()->fullScreenWindow();
     QCOMPARE(first->metaObject()->className(), "frmHTMLBrowserFullScreen");
     m->show();
     m->mnuFullScreenWindows->trigger();
     QVERIFY(!m->isVisible());
-    QCOMPARE(p.m()->fullScreenWindow()->metaObject()->className(), "frmHTMLBrowserFullScreen");
+    QCOMPARE(p.main()->fullScreenWindow()->metaObject()->className(), "frmHTMLBrowserFullScreen");
 }
 
 void MenusTest::closeWindowTabbedAndCascade()
 {
     {
-        Program p;
-        p.start(tabbed.toLatin1());
-        MDIForm1 *m = p.m();
+        TestProgram p;
+        p.start(kTop8);
+        MDIForm1 *m = p.main();
         m->StatusBarTabs_PanelClick(3); // slot 2
         p.d.ctx->state.InTray = -1;
         m->mnuCloseWindow->trigger();
@@ -193,9 +155,9 @@ void MenusTest::closeWindowTabbedAndCascade()
         QCOMPARE(p.d.ctx->state.Slots(2).closed, int16_t(-1));
     }
     {
-        Program p;
-        p.start(cascade.toLatin1());
-        MDIForm1 *m = p.m();
+        TestProgram p;
+        p.start(kTop8, Ini::Cascade);
+        MDIForm1 *m = p.main();
         const QString before = m->StatusBarTabs->text(3);
         m->mdiArea()->setActiveSubWindow(p.windows().last());
         m->mnuCloseWindow->trigger();
@@ -212,9 +174,9 @@ void MenusTest::closeWindowTabbedAndCascade()
 
 void MenusTest::urlMenu()
 {
-    Program p;
-    p.start(tabbed.toLatin1());
-    MDIForm1 *m = p.m();
+    TestProgram p;
+    p.start(kTop8);
+    MDIForm1 *m = p.main();
     m->mnuURLs[3]->trigger();
     QCOMPARE(p.windows().size(), 3);
     BrowserWindowBase *w = p.windows().last();
@@ -236,7 +198,7 @@ void MenusTest::urlMenu()
     // An entry whose address was blanked since it was listed opens nothing.
     p.windows().last()->unload();
     QVERIFY(m->mnuURLs[3]->isVisible());
-    p.d.writeFile(QStringLiteral("velloran.dat"), dataFile({{1, QStringLiteral("http://a/"), -1, QStringLiteral("A")}}));
+    p.d.writeFile(QStringLiteral("velloran.dat"), Top8().slot(1, "http://a/", true, "A"));
     const int before = int(p.windows().size());
     m->mnuURLs[3]->trigger();
     QCOMPARE(int(p.windows().size()), before);
@@ -246,9 +208,9 @@ void MenusTest::urlMenu()
 
 void MenusTest::urlMenuWithoutDataFile()
 {
-    Program p;
-    p.start(tabbed.toLatin1());
-    MDIForm1 *m = p.m();
+    TestProgram p;
+    p.start(kTop8);
+    MDIForm1 *m = p.main();
     QFile::remove(p.d.dataFile(QStringLiteral("velloran.dat")));
     m->mnuURLs[3]->trigger();
     QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("Error 53.")});
@@ -260,9 +222,9 @@ void MenusTest::urlMenuWithoutDataFile()
 
 void MenusTest::bars()
 {
-    Program p;
-    p.start(tabbed.toLatin1());
-    MDIForm1 *m = p.m();
+    TestProgram p;
+    p.start(kTop8);
+    MDIForm1 *m = p.main();
     m->mnuStatusBar->trigger();
     QVERIFY(!m->StatusBar1->isVisible());
     m->mnuStatusBar->trigger();
@@ -289,9 +251,9 @@ void MenusTest::bars()
 
 void MenusTest::resizeBookkeeping()
 {
-    Program p;
-    p.start(cascade.toLatin1());
-    MDIForm1 *m = p.m();
+    TestProgram p;
+    p.start(kTop8, Ini::Cascade);
+    MDIForm1 *m = p.main();
     frmRightClick *h = p.host;
     m->showMinimized();
     QVERIFY(h->mnuRestore->isEnabled() && !h->mnuMinimize->isEnabled() && h->mnuMaximize->isEnabled());
@@ -308,9 +270,9 @@ void MenusTest::resizeBookkeeping()
 
 void MenusTest::windowMenuAndRightClick()
 {
-    Program p;
-    p.start(cascade.toLatin1());
-    MDIForm1 *m = p.m();
+    TestProgram p;
+    p.start(kTop8, Ini::Cascade);
+    MDIForm1 *m = p.main();
     emit m->mnuWindows->aboutToShow();
     QStringList listed;
     for (QAction *a : m->mnuWindows->actions())

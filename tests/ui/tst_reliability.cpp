@@ -1,7 +1,7 @@
 // Pages that the program keeps fresh for weeks without losing what the user typed,
 // without swapping a good page for an error page, and healing after a renderer dies.
 #include "FakeBrowser.h"
-#include "FakeServices.h"
+#include "TestProgram.h"
 #include "app/frmRightClick.h"
 #include "browser/BrowserWindowBase.h"
 #include "browser/PageKeeper.h"
@@ -14,32 +14,14 @@
 
 namespace {
 
-struct Program
+// The first `filled` slots load at start as "Site N" on <scheme>://siteN.test/.
+QByteArray sites(int filled, const QString &scheme = QStringLiteral("http"))
 {
-    FakeDesktop d;
-    frmRightClick *host = nullptr;
-    MDIForm1 *m() const { return host->mainWindow(); }
-    QList<BrowserWindowBase *> windows() const { return m()->childWindows(); }
-    static FakeBrowser *page(BrowserWindowBase *w) { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
-
-    void start(int filled, const QByteArray &ini, const QString &scheme = QStringLiteral("http"))
-    {
-        QByteArray dat;
-        for (int s = 1; s <= 8; ++s)
-            dat += s <= filled ? QByteArray(QByteArray::number(s) + ",\"" + scheme.toUtf8() + "://site" + QByteArray::number(s)
-                                             + ".test/\",-1,\"Site " + QByteArray::number(s) + "\"\r\n")
-                               : QByteArray(QByteArray::number(s) + ",\"\",0,\"\"\r\n");
-        d.writeFile(QStringLiteral("velloran.ini"), ini);
-        d.writeFile(QStringLiteral("velloran.dat"), dat);
-        host = new frmRightClick(*d.ctx);
-        host->Form_Load();
-    }
-    ~Program()
-    {
-        delete m();
-        delete host;
-    }
-};
+    Top8 dat;
+    for (int s = 1; s <= filled; ++s)
+        dat.slot(s, QStringLiteral("%1://site%2.test/").arg(scheme).arg(s), true, QStringLiteral("Site %1").arg(s));
+    return dat;
+}
 
 const QString kTypingNote = QStringLiteral(" Not reloaded: \"Site 2\" holds changes you have not sent.");
 
@@ -67,73 +49,73 @@ private slots:
 
 void ReliabilityTest::typingIsNeverReloadedAway()
 {
-    Program p;
-    p.start(2, "-1,-1,1,0,0,-1\r\n");
+    TestProgram p;
+    p.start(sites(2), "-1,-1,1,0,0,-1\r\n");
     BrowserWindowBase *typing = p.windows().first();
     BrowserWindowBase *other = p.windows().last();
-    FakeBrowser *b = Program::page(typing);
+    FakeBrowser *b = TestProgram::page(typing);
     b->editing = true;
     const int before = b->count(QStringLiteral("Refresh"));
-    const int otherBefore = Program::page(other)->count(QStringLiteral("Refresh"));
-    p.m()->Timer1_Timer();
+    const int otherBefore = TestProgram::page(other)->count(QStringLiteral("Refresh"));
+    p.main()->Timer1_Timer();
     QCOMPARE(b->count(QStringLiteral("Refresh")), before);
-    QCOMPARE(Program::page(other)->count(QStringLiteral("Refresh")), otherBefore + 1);
+    QCOMPARE(TestProgram::page(other)->count(QStringLiteral("Refresh")), otherBefore + 1);
     QVERIFY(typing->reloadPending());
-    QCOMPARE(p.m()->StatusBar1->text(1), QStringLiteral(" Not reloaded: \"Site 1\" holds changes you have not sent."));
+    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral(" Not reloaded: \"Site 1\" holds changes you have not sent."));
 
     // Activation with refresh-on-activate respects the typing too.
-    p.m()->StatusBarTabs_PanelClick(3);
-    p.m()->StatusBarTabs_PanelClick(2);
+    p.main()->StatusBarTabs_PanelClick(3);
+    p.main()->StatusBarTabs_PanelClick(2);
     QCOMPARE(b->count(QStringLiteral("Refresh")), before);
 
     // Once the edits are gone, the next tick reloads it.
     b->editing = false;
-    p.m()->Timer1_Timer();
+    p.main()->Timer1_Timer();
     QCOMPARE(b->count(QStringLiteral("Refresh")), before + 1);
     QVERIFY(!typing->reloadPending());
 }
 
 void ReliabilityTest::unreachableSiteKeepsThePage()
 {
-    Program p;
-    p.start(1, "0,-1,2,0,0,-1\r\n");
+    TestProgram p;
+    p.start(sites(1), "0,-1,2,0,0,-1\r\n");
     BrowserWindowBase *w = p.windows().first();
-    FakeBrowser *b = Program::page(w);
+    FakeBrowser *b = TestProgram::page(w);
     p.d.probe.answers = false;
-    p.m()->Timer1_Timer();
+    p.main()->Timer1_Timer();
     QCOMPARE(p.d.probe.probed.size(), 0); // not due yet: nothing asked
-    p.m()->Timer1_Timer();
+    p.main()->Timer1_Timer();
     QCOMPARE(p.d.probe.probed, QList<QUrl>{QUrl(QStringLiteral("http://site1.test/"))});
     QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
     QVERIFY(w->reloadPending());
-    QCOMPARE(p.m()->StatusBar1->text(1), QStringLiteral(" Not refreshed: site1.test is not answering; the page shown is kept."));
-    p.m()->Timer1_Timer(); // still down: tried again, still kept
+    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral(" Not refreshed: site1.test is not answering; the page shown is kept."));
+    p.main()->Timer1_Timer(); // still down: tried again, still kept
     QCOMPARE(p.d.probe.probed.size(), 2);
     QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
     p.d.probe.answers = true;
-    p.m()->Timer1_Timer();
+    p.main()->Timer1_Timer();
     QCOMPARE(b->count(QStringLiteral("Refresh")), 1);
     QVERIFY(!w->reloadPending());
 
     // Local pages need no probe.
-    Program local;
-    local.start(1, "0,-1,1,0,0,-1\r\n", QStringLiteral("file"));
+    TestProgram local;
+    local.start(sites(1, QStringLiteral("file")), "0,-1,1,0,0,-1\r\n");
     local.d.probe.answers = false;
-    local.m()->Timer1_Timer();
+    local.main()->Timer1_Timer();
     QVERIFY(local.d.probe.probed.isEmpty());
-    QCOMPARE(Program::page(local.windows().first())->count(QStringLiteral("Refresh")), 1);
+    QCOMPARE(TestProgram::page(local.windows().first())->count(QStringLiteral("Refresh")), 1);
 }
 
 void ReliabilityTest::pagesHealAfterTheirRendererDies()
 {
-    Program p;
-    p.start(2, "0,0,1,0,0,-1\r\n");
+    TestProgram p;
+    p.start(sites(2));
     BrowserWindowBase *w = p.windows().first();
-    FakeBrowser *b = Program::page(w);
-    FakeBrowser *other = Program::page(p.windows().last());
+    FakeBrowser *b = TestProgram::page(w);
+    FakeBrowser *other = TestProgram::page(p.windows().last());
     emit b->RendererCrashed();
     QVERIFY(w->crashNotice()->isVisible());
-    QCOMPARE(p.m()->StatusBar1->text(1), QStringLiteral(" \"Site 1\" stopped working; reloading it."));
+    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral(" \"Site 1\" stopped working; reloading it."));
     QTRY_COMPARE_WITH_TIMEOUT(b->count(QStringLiteral("Refresh")), 1, 10000);
     emit b->DownloadComplete();
     QVERIFY(!w->crashNotice()->isVisible());
@@ -152,14 +134,14 @@ void ReliabilityTest::pagesHealAfterTheirRendererDies()
 
 void ReliabilityTest::thirtyDaysOfTicks()
 {
-    Program p;
-    p.start(8, "0,-1,7,0,0,-1\r\n");
+    TestProgram p;
+    p.start(sites(8), "0,-1,7,0,0,-1\r\n");
     QCOMPARE(p.windows().size(), 8);
     QList<int> reloads(8, 0);
     auto countAndForget = [&] {
         const auto ws = p.windows();
         for (int i = 0; i < ws.size(); ++i) {
-            FakeBrowser *b = Program::page(ws[i]);
+            FakeBrowser *b = TestProgram::page(ws[i]);
             reloads[i] += b->count(QStringLiteral("Refresh"));
             b->calls.clear();
         }
@@ -168,11 +150,11 @@ void ReliabilityTest::thirtyDaysOfTicks()
     countAndForget();
     reloads.fill(0);
     long rssAtDay1 = 0;
-    QString lastTip = p.m()->StatusBar1->text(2);
+    QString lastTip = p.main()->StatusBar1->text(2);
     const int ticks = 30 * 24 * 60;
     for (int minute = 1; minute <= ticks; ++minute) {
-        p.m()->Timer1_Timer();
-        const QString tip = p.m()->StatusBar1->text(2);
+        p.main()->Timer1_Timer();
+        const QString tip = p.main()->StatusBar1->text(2);
         QVERIFY(tip != lastTip);
         lastTip = tip;
         if (minute % 1440 == 0) {
@@ -183,7 +165,7 @@ void ReliabilityTest::thirtyDaysOfTicks()
     }
     for (int r : reloads)
         QCOMPARE(r, ticks / 7);
-    QCOMPARE(p.m()->MinutesElapsed, int16_t(ticks % 7));
+    QCOMPARE(p.main()->MinutesElapsed, int16_t(ticks % 7));
     QVERIFY(p.d.messages.shown.isEmpty());
     const long growth = residentKiB() - rssAtDay1;
     qInfo("resident memory after day 1: %ld KiB, growth to day 30: %ld KiB", rssAtDay1, growth);
@@ -194,50 +176,50 @@ void ReliabilityTest::thirtyDaysOfTicks()
 // whenever its window comes to the front.
 void ReliabilityTest::skippedPageKeepsItsNote()
 {
-    Program p;
-    p.start(2, "0,-1,1,0,0,-1\r\n");
-    FakeBrowser *second = Program::page(p.windows().last());
+    TestProgram p;
+    p.start(sites(2), "0,-1,1,0,0,-1\r\n");
+    FakeBrowser *second = TestProgram::page(p.windows().last());
     second->editing = true;
-    Program::page(p.windows().first())->title = QStringLiteral("Front page");
-    p.m()->Timer1_Timer();
-    emit Program::page(p.windows().first())->DownloadComplete();
-    QCOMPARE(p.m()->StatusBar1->text(1), QStringLiteral("Front page "));
-    p.m()->StatusBarTabs_PanelClick(3);
-    QCOMPARE(p.m()->StatusBar1->text(1), kTypingNote);
+    TestProgram::page(p.windows().first())->title = QStringLiteral("Front page");
+    p.main()->Timer1_Timer();
+    emit TestProgram::page(p.windows().first())->DownloadComplete();
+    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral("Front page "));
+    p.main()->StatusBarTabs_PanelClick(3);
+    QCOMPARE(p.main()->StatusBar1->text(1), kTypingNote);
     emit second->DownloadComplete(); // the person's own navigation in it
-    QCOMPARE(p.m()->StatusBar1->text(1), kTypingNote);
+    QCOMPARE(p.main()->StatusBar1->text(1), kTypingNote);
     second->editing = false;
-    p.m()->Timer1_Timer();
-    p.m()->StatusBarTabs_PanelClick(2);
-    p.m()->StatusBarTabs_PanelClick(3);
-    QVERIFY(p.m()->StatusBar1->text(1) != kTypingNote);
+    p.main()->Timer1_Timer();
+    p.main()->StatusBarTabs_PanelClick(2);
+    p.main()->StatusBarTabs_PanelClick(3);
+    QVERIFY(p.main()->StatusBar1->text(1) != kTypingNote);
 }
 
 // The full-screen page: the person's typing, a site that does not answer and a dead
 // renderer are handled as in the framed windows.
 void ReliabilityTest::fullScreenPageHasTheSameGuards()
 {
-    Program p;
-    p.start(2, "0,-1,1,0,0,-1\r\n");
-    p.m()->StatusBarTabs_PanelClick(3);
-    p.m()->mnuFullScreen->trigger();
-    frmHTMLBrowserFullScreen *fs = p.m()->fullScreenWindow();
+    TestProgram p;
+    p.start(sites(2), "0,-1,1,0,0,-1\r\n");
+    p.main()->StatusBarTabs_PanelClick(3);
+    p.main()->mnuFullScreen->trigger();
+    frmHTMLBrowserFullScreen *fs = p.main()->fullScreenWindow();
     QVERIFY(fs);
     FakeBrowser *b = qobject_cast<FakeBrowser *>(fs->WebBrowser1);
     b->url = QStringLiteral("http://site2.test/");
     b->editing = true;
-    p.m()->Timer1_Timer();
+    p.main()->Timer1_Timer();
     QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
     QVERIFY(fs->reloadPending());
     QCOMPARE(fs->lblNote->text(), kTypingNote.trimmed());
 
     b->editing = false;
     p.d.probe.answers = false;
-    p.m()->Timer1_Timer();
+    p.main()->Timer1_Timer();
     QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
     QVERIFY(fs->lblNote->text().startsWith(QStringLiteral("Not refreshed: site2.test")));
     p.d.probe.answers = true;
-    p.m()->Timer1_Timer();
+    p.main()->Timer1_Timer();
     QCOMPARE(b->count(QStringLiteral("Refresh")), 1);
     emit b->DownloadComplete();
     QVERIFY(fs->lblNote->text().isEmpty());

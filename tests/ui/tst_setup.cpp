@@ -1,5 +1,5 @@
 #include "FakeBrowser.h"
-#include "FakeServices.h"
+#include "TestProgram.h"
 #include "browser/BrowserWindowBase.h"
 #include "browser/frmHTMLBrowserTab.h"
 #include "info/frmSplash.h"
@@ -19,18 +19,6 @@
 
 namespace {
 
-const QByteArray kTileIni = "0,0,1,-1,0,0\r\n";
-const QByteArray kTabbedIni = "0,0,1,0,0,-1\r\n";
-
-// Eight data-file lines; slots not given are empty and not autoloaded.
-QByteArray rows(const QMap<int, QByteArray> &filled)
-{
-    QByteArray out;
-    for (int slot = 1; slot <= 8; ++slot)
-        out += QByteArray::number(slot) + ',' + filled.value(slot, "\"\",0,\"\"") + "\r\n";
-    return out;
-}
-
 void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 int splashCount()
@@ -42,25 +30,18 @@ int splashCount()
 }
 
 // A running main window started from the given files, with the Set Up command at hand.
-struct Running
+struct Running : TestProgram
 {
-    FakeDesktop d;
-    MDIForm1 *main = nullptr;
     QPointer<frmURLs> dialog;
     int result = -1;
 
     Running(const QByteArray &ini, const QByteArray &dat, bool withSounds = true)
     {
-        if (!ini.isEmpty())
-            d.writeFile(QStringLiteral("velloran.ini"), ini);
-        d.writeFile(QStringLiteral("velloran.dat"), dat);
         if (withSounds) {
             d.writeFile(QStringLiteral("frmurls.wav"), "RIFF");
             d.writeFile(QStringLiteral("closeurl.wav"), "RIFF");
         }
-        main = new MDIForm1(*d.ctx);
-        main->show();
-        main->Form_Load();
+        startMainWindow(dat, ini);
         flushDeletes();
         d.sound = FakeSound();
         d.messages.shown.clear();
@@ -71,8 +52,6 @@ struct Running
         for (QWidget *w : QApplication::topLevelWidgets())
             if (qobject_cast<frmSplash *>(w))
                 delete w;
-        delete main;
-        flushDeletes();
     }
     // Opens Set Up from the menu; `work` fills it in and presses a button.
     void setUp(const std::function<void(frmURLs *)> &work)
@@ -82,18 +61,14 @@ struct Running
             work(dialog);
             return result = dlg->result();
         };
-        main->mnuSetup_Click();
+        main()->mnuSetup_Click();
         flushDeletes();
-    }
-    BrowserWindowBase *window(int slot) const
-    {
-        return qobject_cast<BrowserWindowBase *>(d.ctx->windows.findByTag(QString::number(slot)));
     }
 };
 
 QStringList navigations(BrowserWindowBase *w)
 {
-    return static_cast<FakeBrowser *>(w->WebBrowser1)->calls.filter(QStringLiteral("Navigate "));
+    return TestProgram::page(w)->calls.filter(QStringLiteral("Navigate "));
 }
 
 } // namespace
@@ -141,7 +116,7 @@ private slots:
     {
         FakeDesktop d;
         d.writeFile(QStringLiteral("velloran.ini"), "-1,-1,9,0,-1,0\r\n");
-        d.writeFile(QStringLiteral("velloran.dat"), rows({{4, "\"https://d.example/a,b\",0,\"Dee\""}}));
+        d.writeFile(QStringLiteral("velloran.dat"), Top8().slot(4, "https://d.example/a,b", false, "Dee"));
         d.writeFile(QStringLiteral("frmurls.wav"), "RIFF");
         frmURLs dlg(*d.ctx);
         QCOMPARE(dlg.txtURL[3]->text(), QStringLiteral("https://d.example/a,b"));
@@ -232,7 +207,7 @@ private slots:
     {
         QFETCH(int, key);
         FakeDesktop d;
-        const QByteArray dat = rows({{1, "\"https://a.example/\",-1,\"A\""}});
+        const QByteArray dat = Top8().slot(1, "https://a.example/", true, "A");
         d.writeFile(QStringLiteral("velloran.dat"), dat);
         QPointer<frmURLs> dlg = new frmURLs(*d.ctx);
         QCOMPARE(dlg->txtURL[0]->text(), QStringLiteral("https://a.example/"));
@@ -251,24 +226,24 @@ private slots:
 
     void tabbedThenCancelAffectsLaterWindows()
     {
-        const QByteArray dat = rows({{2, "\"https://b.example/\",0,\"Bee\""}});
-        Running r(kTileIni, dat);
+        const QByteArray dat = Top8().slot(2, "https://b.example/", false, "Bee");
+        Running r(Ini::Tile, dat);
         r.setUp([](frmURLs *f) {
             f->optTabbed->click();
             f->cmdCancel->click();
         });
         QCOMPARE(r.result, int(QDialog::Rejected));
         QCOMPARE(r.d.readFile(QStringLiteral("velloran.dat")), dat);
-        QCOMPARE(r.d.readFile(QStringLiteral("velloran.ini")), kTileIni);
+        QCOMPARE(r.d.readFile(QStringLiteral("velloran.ini")), Ini::Tile);
         QCOMPARE(r.d.ctx->state.TabbedLayout, int16_t(-1));
         QCOMPARE(r.d.ctx->state.TileLayout, int16_t(0));
-        r.main->mnuURLs_Click(1);
+        r.main()->mnuURLs_Click(1);
         QVERIFY(qobject_cast<frmHTMLBrowserTab *>(r.window(2)));
     }
 
     void changedAliasLeavesRunningWindow()
     {
-        Running r(kTileIni, rows({{1, "\"https://a.example/\",-1,\"A\""}}));
+        Running r(Ini::Tile, Top8().slot(1, "https://a.example/", true, "A"));
         QPointer<BrowserWindowBase> before = r.window(1);
         QVERIFY(before);
         r.setUp([](frmURLs *f) {
@@ -281,18 +256,18 @@ private slots:
         QVERIFY(before);
         QCOMPARE(r.window(1), before.data());
         QCOMPARE(navigations(before).size(), 1);
-        QCOMPARE(r.d.readFile(QStringLiteral("velloran.dat")), rows({{1, "\"https://a.example/\",0,\"Alpha\""}}));
+        QCOMPARE(r.d.readFile(QStringLiteral("velloran.dat")), Top8().slot(1, "https://a.example/", false, "Alpha").bytes());
         QCOMPARE(r.d.sound.played, QStringList{r.d.dataFile(QStringLiteral("frmurls.wav"))}
                                        << r.d.dataFile(QStringLiteral("closeurl.wav")));
         QVERIFY(r.d.messages.shown.isEmpty());
         QCOMPARE(splashCount(), 0);
-        QVERIFY(r.main->updatesEnabled());
+        QVERIFY(r.main()->updatesEnabled());
     }
 
     void tickingAutoLoadOpensMenuSlot()
     {
-        Running r(kTileIni, rows({{3, "\"https://c.example/\",0,\"Cee\""}}));
-        QVERIFY(r.main->mnuURLs[2]->isVisible());
+        Running r(Ini::Tile, Top8().slot(3, "https://c.example/", false, "Cee"));
+        QVERIFY(r.main()->mnuURLs[2]->isVisible());
         QVERIFY(!r.window(3));
         r.setUp([](frmURLs *f) {
             f->chkAutoLoad[2]->setChecked(true);
@@ -300,14 +275,14 @@ private slots:
         });
         QVERIFY(r.window(3));
         QCOMPARE(navigations(r.window(3)), QStringList{QStringLiteral("Navigate https://c.example/")});
-        QVERIFY(!r.main->mnuURLs[2]->isVisible());
-        QCOMPARE(r.main->StatusBarTabs->text(4), QStringLiteral("Cee"));
+        QVERIFY(!r.main()->mnuURLs[2]->isVisible());
+        QCOMPARE(r.main()->StatusBarTabs->text(4), QStringLiteral("Cee"));
         QCOMPARE(r.d.ctx->state.Slots(3).closed, int16_t(0));
     }
 
     void changedUrlReopensAndBlankCloses()
     {
-        Running r(kTileIni, rows({{1, "\"https://a.example/\",-1,\"\""}, {2, "\"https://b.example/\",-1,\"\""}}));
+        Running r(Ini::Tile, Top8().slot(1, "https://a.example/").slot(2, "https://b.example/"));
         QPointer<BrowserWindowBase> old1 = r.window(1), old2 = r.window(2);
         QVERIFY(old1 && old2);
         r.setUp([](frmURLs *f) {
@@ -326,7 +301,7 @@ private slots:
     // With tab windows in use a new plain URL waits for the next start, and Tile only warns.
     void tabWindowsInUse()
     {
-        Running r(kTabbedIni, rows({{1, "\"https://a.example/\",-1,\"\""}}));
+        Running r(Ini::Tabbed, Top8().slot(1, "https://a.example/"));
         QCOMPARE(r.d.ctx->state.TabbedActive, int16_t(-1));
         BrowserWindowBase *w = r.window(1);
         QVERIFY(w && w->isMaximized());
@@ -338,7 +313,7 @@ private slots:
             f->cmdOK->click();
         });
         QVERIFY(r.d.readFile(QStringLiteral("velloran.dat")).contains("\r\n5,\"https://e.example/\",0,\"\"\r\n"));
-        QVERIFY(!r.main->mnuURLs[4]->isVisible());
+        QVERIFY(!r.main()->mnuURLs[4]->isVisible());
         QVERIFY(!r.window(5));
         QCOMPARE(r.d.sound.beeps, 1);
         QCOMPARE(r.d.messages.texts(), QStringList{QStringLiteral(
@@ -351,7 +326,7 @@ private slots:
 
     void unwritableSettingsKeepNewSettingsForTheSession()
     {
-        Running r({}, rows({}));
+        Running r({}, Top8());
         QVERIFY(QDir(r.d.dataDir.path()).mkdir(QStringLiteral("velloran.ini")));
         r.setUp([](frmURLs *f) {
             f->chkOnActive->setChecked(true);
@@ -383,7 +358,7 @@ private slots:
     void okChecksTheMinutesBox()
     {
         const QByteArray ini = "0,-1,5,-1,0,0\r\n";
-        Running r(ini, rows({}));
+        Running r(ini, Top8());
         for (const char *typed : {"0", "99999", "-2"}) {
             QString after;
             r.setUp([&](frmURLs *f) {
@@ -402,8 +377,8 @@ private slots:
 
     void unwritableDataFileEndsAndKeepsOldFile()
     {
-        const QByteArray dat = rows({{1, "\"https://a.example/\",-1,\"\""}});
-        Running r(kTileIni, dat);
+        const QByteArray dat = Top8().slot(1, "https://a.example/");
+        Running r(Ini::Tile, dat);
         QPointer<BrowserWindowBase> w = r.window(1);
         r.setUp([&](frmURLs *f) {
             f->txtURL[0]->setText(QStringLiteral("https://z.example/"));
@@ -418,13 +393,13 @@ private slots:
         QCOMPARE(r.d.readFile(QStringLiteral("velloran.dat")), dat);
         QVERIFY(w);
         QCOMPARE(r.window(1), w.data());
-        QVERIFY(r.main->updatesEnabled());
+        QVERIFY(r.main()->updatesEnabled());
         QVERIFY(!QApplication::overrideCursor());
     }
 
     void missingSoundsOnlyBeep()
     {
-        Running r(kTileIni, rows({{1, "\"https://a.example/\",-1,\"\""}}), false);
+        Running r(Ini::Tile, Top8().slot(1, "https://a.example/"), false);
         r.setUp([](frmURLs *f) { f->cmdOK->click(); });
         QCOMPARE(r.result, int(QDialog::Accepted));
         QCOMPARE(r.d.sound.beeps, 2);
@@ -434,7 +409,7 @@ private slots:
 
     void writtenFileIsEightExactLines()
     {
-        Running r(kTileIni, rows({}));
+        Running r(Ini::Tile, Top8());
         r.setUp([](frmURLs *f) {
             f->txtURL[0]->setText(QStringLiteral("https://a.example/x,y&z"));
             f->txtAlias[0]->setText(QStringLiteral("Say \"hi\""));
@@ -447,13 +422,13 @@ private slots:
                             "2,\"https://b.example/?q=%22x%22\",0,\"\"\r\n"
                             "3,\"\",-1,\"\"\r\n4,\"\",0,\"\"\r\n5,\"\",0,\"\"\r\n"
                             "6,\"\",0,\"\"\r\n7,\"\",0,\"\"\r\n8,\"\",0,\"\"\r\n"));
-        QCOMPARE(r.d.readFile(QStringLiteral("velloran.ini")), kTileIni);
+        QCOMPARE(r.d.readFile(QStringLiteral("velloran.ini")), Ini::Tile);
         QCOMPARE(r.d.messages.texts(),
                  QStringList{QStringLiteral("Double quotes in an alias were replaced by apostrophes.")});
         QCOMPARE(r.d.messages.shown[0].icon, MsgIcon::Information);
-        QVERIFY(r.main->mnuURLs[0]->isVisible());
-        QCOMPARE(r.main->mnuURLs[0]->text(), QStringLiteral("Say 'hi'"));
-        QCOMPARE(r.main->mnuURLs[1]->text(), QStringLiteral("https://b.example/?q=%22x%22"));
+        QVERIFY(r.main()->mnuURLs[0]->isVisible());
+        QCOMPARE(r.main()->mnuURLs[0]->text(), QStringLiteral("Say 'hi'"));
+        QCOMPARE(r.main()->mnuURLs[1]->text(), QStringLiteral("https://b.example/?q=%22x%22"));
     }
 };
 

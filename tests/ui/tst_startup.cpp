@@ -1,7 +1,7 @@
 // Start-up of the whole program on the real widgets with fake pages: the data file's
 // records become windows, menu items and tabs; the tray menu and the timer follow.
 #include "FakeBrowser.h"
-#include "FakeServices.h"
+#include "TestProgram.h"
 #include "app/clsTaskBar.h"
 #include "app/frmRightClick.h"
 #include "browser/frmHTMLBrowser.h"
@@ -19,57 +19,6 @@
 #include <QMenu>
 #include <QToolButton>
 #include <QtTest>
-
-namespace {
-
-QByteArray record(int slot, const QString &url, int autoload, const QString &alias)
-{
-    return QByteArray::number(slot) + ",\"" + url.toUtf8() + "\"," + QByteArray::number(autoload) + ",\""
-           + alias.toUtf8() + "\"\r\n";
-}
-
-// Eight lines; `filled` gives slot -> (url, autoload, alias).
-QByteArray dataFile(const QMap<int, std::tuple<QString, int, QString>> &filled)
-{
-    QByteArray out;
-    for (int s = 1; s <= 8; ++s) {
-        if (filled.contains(s)) {
-            const auto &[url, autoload, alias] = filled[s];
-            out += record(s, url, autoload, alias);
-        } else {
-            out += record(s, QString(), 0, QString());
-        }
-    }
-    return out;
-}
-
-struct Program
-{
-    FakeDesktop d;
-    frmRightClick *host = nullptr;
-
-    MDIForm1 *main() const { return host->mainWindow(); }
-    SharedState &state() const { return d.ctx->state; }
-    QList<BrowserWindowBase *> windows() const { return main()->childWindows(); }
-    FakeBrowser *page(BrowserWindowBase *w) const { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
-
-    void start(const QByteArray &dat, const QByteArray &ini = "0,0,1,0,0,-1\r\n")
-    {
-        if (!ini.isNull())
-            d.writeFile(QStringLiteral("velloran.ini"), ini);
-        if (!dat.isNull())
-            d.writeFile(QStringLiteral("velloran.dat"), dat);
-        host = new frmRightClick(*d.ctx);
-        host->Form_Load();
-    }
-    ~Program()
-    {
-        delete main();
-        delete host;
-    }
-};
-
-} // namespace
 
 class StartupTest : public QObject
 {
@@ -94,7 +43,7 @@ private slots:
 
 void StartupTest::missingDataFileAsksForTheTop8()
 {
-    Program p;
+    TestProgram p;
     p.start(QByteArray());
     QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs.")});
     QCOMPARE(p.d.messages.shown.first().icon, MsgIcon::Critical);
@@ -104,7 +53,7 @@ void StartupTest::missingDataFileAsksForTheTop8()
     QVERIFY(p.windows().isEmpty());
     // No settings file: the defaults apply and nothing is written.
     QFile::remove(p.d.dataFile(QStringLiteral("velloran.ini")));
-    Program q;
+    TestProgram q;
     q.start(QByteArray(), QByteArray());
     const SharedState &s = q.state();
     QCOMPARE((QList<int>{s.RefreshOnActive, s.RefreshEvery, s.RefreshMinutes, s.TileLayout, s.CascadeLayout, s.TabbedLayout}),
@@ -115,9 +64,8 @@ void StartupTest::missingDataFileAsksForTheTop8()
 
 void StartupTest::fileCutInsideARecordClosesOpenedWindows()
 {
-    Program p;
-    const QByteArray dat = record(1, QStringLiteral("http://a/"), -1, QStringLiteral("A"))
-                           + record(2, QStringLiteral("http://b/"), -1, QStringLiteral("B")) + "3,\"http://c/\",-1";
+    TestProgram p;
+    const QByteArray dat = Top8::line(1, "http://a/", true, "A") + Top8::line(2, "http://b/", true, "B") + "3,\"http://c/\",-1";
     // The first Top 8 entered opens slot 3: only its tab is drawn selected.
     p.d.dialogs.script = [](QDialog *dlg) {
         auto *setUp = qobject_cast<frmURLs *>(dlg);
@@ -142,7 +90,7 @@ void StartupTest::fileCutInsideARecordClosesOpenedWindows()
 
 void StartupTest::firstRunSetUpArrangesAtOnce()
 {
-    Program p;
+    TestProgram p;
     int runs = 0;
     QStringList rowsSeenSecondTime;
     p.d.dialogs.script = [&](QDialog *dialog) {
@@ -175,9 +123,8 @@ void StartupTest::firstRunSetUpArrangesAtOnce()
 
 void StartupTest::slotsTwoAndFive()
 {
-    Program p;
-    p.start(dataFile({{2, {QStringLiteral("http://two.test/"), -1, QString()}},
-                      {5, {QStringLiteral("http://five.test/"), 0, QStringLiteral("Five & more")}}}));
+    TestProgram p;
+    p.start(Top8().slot(2, "http://two.test/").slot(5, "http://five.test/", false, "Five & more"));
     QCOMPARE(p.windows().size(), 1);
     BrowserWindowBase *w = p.windows().first();
     QCOMPARE(w->tag(), QStringLiteral("2"));
@@ -200,10 +147,10 @@ void StartupTest::slotsTwoAndFive()
 
 void StartupTest::allAutoloadOffOpensSetUp()
 {
-    const QByteArray dat = dataFile({{1, {QStringLiteral("http://a/"), 0, QString()}}, {3, {QStringLiteral("http://c/"), 0, QStringLiteral("C")}}});
+    const QByteArray dat = Top8().slot(1, "http://a/", false).slot(3, "http://c/", false, "C");
     {
-        Program p;
-        p.start(dat, "0,0,1,0,0,-1\r\n");
+        TestProgram p;
+        p.start(dat);
         QVERIFY(p.windows().isEmpty());
         QCOMPARE(p.d.dialogs.shown, QStringList{QStringLiteral("frmURLs")});
         QVERIFY(p.main()->mnuURLs[0]->isVisible());
@@ -214,8 +161,8 @@ void StartupTest::allAutoloadOffOpensSetUp()
         QVERIFY(!p.main()->mnuEdit->menuAction()->isVisible());
     }
     {
-        Program p;
-        p.start(dat, "0,0,1,0,-1,0\r\n");
+        TestProgram p;
+        p.start(dat, Ini::Cascade);
         QVERIFY(!p.main()->StatusBarTabs->isVisible()); // cascade keeps the strip hidden
         QVERIFY(!p.main()->mnuNavigationBar->isVisible());
     }
@@ -223,15 +170,15 @@ void StartupTest::allAutoloadOffOpensSetUp()
 
 void StartupTest::damagedRecordsAreSetAsideAndSalvaged()
 {
-    const QByteArray good = record(1, QStringLiteral("http://a/"), -1, QStringLiteral("A"))
-                            + record(3, QStringLiteral("http://c/"), 0, QString());
-    const QList<QByteArray> damaged{good + record(9, QStringLiteral("http://nine/"), -1, QString()),
+    const QByteArray good = Top8::line(1, "http://a/", true, "A")
+                            + Top8::line(3, "http://c/", false);
+    const QList<QByteArray> damaged{good + Top8::line(9, "http://nine/"),
                                     good + "x,\"http://x/\",-1,\"\"\r\n",
                                     "\xEF\xBB\xBF" + good,
-                                    record(1, QStringLiteral("http://a/"), -1, QStringLiteral("A")) + "\r\n"
-                                        + record(3, QStringLiteral("http://c/"), 0, QString())};
+                                    Top8::line(1, "http://a/", true, "A") + "\r\n"
+                                        + Top8::line(3, "http://c/", false)};
     for (const QByteArray &dat : damaged) {
-        Program p;
+        TestProgram p;
         QStringList rows;
         p.d.dialogs.script = [&](QDialog *dlg) {
             auto *setUp = qobject_cast<frmURLs *>(dlg);
@@ -253,12 +200,10 @@ void StartupTest::damagedRecordsAreSetAsideAndSalvaged()
 
 void StartupTest::arrangements()
 {
-    const QByteArray dat = dataFile({{3, {QStringLiteral("http://c/"), -1, QStringLiteral("C")}},
-                                     {6, {QStringLiteral("http://f/"), -1, QStringLiteral("F")}},
-                                     {7, {QStringLiteral("http://g/"), -1, QString()}}});
+    const QByteArray dat = Top8().slot(3, "http://c/", true, "C").slot(6, "http://f/", true, "F").slot(7, "http://g/");
     {
-        Program p;
-        p.start(dat, "0,0,1,-1,0,0\r\n");
+        TestProgram p;
+        p.start(dat, Ini::Tile);
         QCOMPARE(p.windows().size(), 3);
         QVERIFY(!p.main()->StatusBarTabs->isVisible());
         QVERIFY(qobject_cast<frmHTMLBrowser *>(p.windows().first()));
@@ -273,8 +218,8 @@ void StartupTest::arrangements()
         QCOMPARE(y, area.height());
     }
     {
-        Program p;
-        p.start(dat, "0,0,1,0,-1,0\r\n");
+        TestProgram p;
+        p.start(dat, Ini::Cascade);
         const auto w = p.windows();
         QVERIFY(w[1]->geometry().topLeft().x() > w[0]->geometry().topLeft().x());
         QVERIFY(w[1]->geometry().topLeft().y() > w[0]->geometry().topLeft().y());
@@ -286,8 +231,8 @@ void StartupTest::arrangements()
         QVERIFY(p.main()->mnuCascade->isVisible());
     }
     {
-        Program p;
-        p.start(dat, "0,0,1,0,0,-1\r\n");
+        TestProgram p;
+        p.start(dat);
         PanelBar *tabs = p.main()->StatusBarTabs;
         QVERIFY(tabs->isVisible());
         QCOMPARE(tabs->bevel(4), 1);
@@ -303,11 +248,12 @@ void StartupTest::arrangements()
 
 void StartupTest::tabLabelsOnSmallScreen()
 {
-    Program p;
+    TestProgram p;
     p.d.screen.size = QSize(800, 600);
-    p.start(dataFile({{1, {QStringLiteral("http://example.test/very/long/path/index.html"), -1, QString()}},
-                      {2, {QStringLiteral("http://b/"), -1, QStringLiteral("An alias of 23 letters.")}},
-                      {3, {QStringLiteral("http://c/"), -1, QString()}}}));
+    p.start(Top8()
+                .slot(1, "http://example.test/very/long/path/index.html")
+                .slot(2, "http://b/", true, "An alias of 23 letters.")
+                .slot(3, "http://c/"));
     QCOMPARE(p.state().TabTextLength, int16_t(14));
     QCOMPARE(p.main()->StatusBarTabs->text(2), QStringLiteral("ath/index.html"));
     QCOMPARE(p.main()->StatusBarTabs->text(3), QStringLiteral("An alias of 23"));
@@ -316,10 +262,8 @@ void StartupTest::tabLabelsOnSmallScreen()
 
 void StartupTest::tabClicksAndCloseCell()
 {
-    Program p;
-    p.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}},
-                      {3, {QStringLiteral("http://c/"), -1, QStringLiteral("C")}},
-                      {5, {QStringLiteral("http://e/"), -1, QStringLiteral("E")}}}));
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A").slot(3, "http://c/", true, "C").slot(5, "http://e/", true, "E"));
     MDIForm1 *m = p.main();
     PanelBar *tabs = m->StatusBarTabs;
     m->StatusBarTabs_PanelClick(1); // the spacer: nothing
@@ -374,10 +318,8 @@ void StartupTest::tabClicksAndCloseCell()
 // closed while an information window is open.
 void StartupTest::closingPagesAmongOtherWindows()
 {
-    Program p;
-    p.start(dataFile({{1, {QStringLiteral("http://a/"), 0, QStringLiteral("A")}},
-                      {2, {QStringLiteral("http://b/"), -1, QStringLiteral("B")}},
-                      {3, {QStringLiteral("http://c/"), -1, QStringLiteral("C")}}}));
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", false, "A").slot(2, "http://b/", true, "B").slot(3, "http://c/", true, "C"));
     MDIForm1 *m = p.main();
     QVERIFY(m->cmdCloseTab->isVisible());
     m->StatusBarTabs_PanelClick(4);
@@ -398,15 +340,15 @@ void StartupTest::closingPagesAmongOtherWindows()
     QVERIFY(!m->cmdCloseTab->isVisible());
     QVERIFY(p.d.messages.shown.isEmpty());
 
-    Program cascade;
-    cascade.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}}}), "0,0,1,0,-1,0\r\n");
+    TestProgram cascade;
+    cascade.start(Top8().slot(1, "http://a/", true, "A"), Ini::Cascade);
     QVERIFY(!cascade.main()->cmdCloseTab->isVisible()); // framed windows have their own
 }
 
 void StartupTest::trayMenuStates()
 {
-    Program p;
-    p.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}}}));
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A"));
     frmRightClick *h = p.host;
     QVERIFY(h->mnuRestore->isVisible() && h->mnuMinimize->isVisible() && h->mnuMaximize->isVisible());
     QVERIFY(!h->mnuMaximize->isEnabled()); // the main window starts maximized
@@ -444,8 +386,8 @@ void StartupTest::trayMenuStates()
 
 void StartupTest::rightClickDismissalMaximizes()
 {
-    Program p;
-    p.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}}}));
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A"));
     frmRightClick *h = p.host;
     p.main()->showMinimized();
     p.state().InTray = 0;
@@ -466,16 +408,15 @@ void StartupTest::rightClickDismissalMaximizes()
 
 void StartupTest::timerTicks()
 {
-    auto reloads = [](Program &p) {
+    auto reloads = [](TestProgram &p) {
         int n = 0;
         for (BrowserWindowBase *w : p.windows())
             n += p.page(w)->count(QStringLiteral("Refresh"));
         return n;
     };
-    const QByteArray dat = dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}},
-                                     {2, {QStringLiteral("http://b/"), -1, QStringLiteral("B")}}});
+    const QByteArray dat = Top8().slot(1, "http://a/", true, "A").slot(2, "http://b/", true, "B");
     {
-        Program p;
+        TestProgram p;
         p.start(dat, "0,-1,1,0,0,-1\r\n");
         p.main()->StatusBar1->setText(2, MDIForm1::StartTip);
         QStringList tips;
@@ -487,7 +428,7 @@ void StartupTest::timerTicks()
         QCOMPARE(tips, (QStringList{Tips::Tip1, Tips::Tip2, Tips::Tip3, Tips::Tip1}));
     }
     {
-        Program p;
+        TestProgram p;
         p.start(dat, "0,-1,5,0,0,-1\r\n");
         QList<int> at;
         for (int minute = 1; minute <= 15; ++minute) {
@@ -499,8 +440,8 @@ void StartupTest::timerTicks()
         QCOMPARE(at, (QList<int>{5, 10, 15}));
     }
     {
-        Program p;
-        p.start(dat, "0,0,1,0,0,-1\r\n");
+        TestProgram p;
+        p.start(dat);
         for (int i = 0; i < 3; ++i)
             p.main()->Timer1_Timer();
         QCOMPARE(reloads(p), 0);
@@ -523,9 +464,8 @@ void StartupTest::timerTicks()
 
 void StartupTest::browserWindowEvents()
 {
-    Program p;
-    p.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}},
-                      {2, {QStringLiteral("http://b/"), -1, QStringLiteral("B")}}}));
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A").slot(2, "http://b/", true, "B"));
     BrowserWindowBase *w = p.main()->activeChild();
     FakeBrowser *b = p.page(w);
     emit b->BeforeNavigate2();
@@ -564,8 +504,8 @@ void StartupTest::browserWindowEvents()
 
 void StartupTest::secondInstanceEndsSilently()
 {
-    Program first;
-    first.start(dataFile({{1, {QStringLiteral("http://a/"), -1, QStringLiteral("A")}}}));
+    TestProgram first;
+    first.start(Top8().slot(1, "http://a/", true, "A"));
     AppContext second;
     FakeProcess process;
     second.process = &process;
