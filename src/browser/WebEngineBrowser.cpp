@@ -85,6 +85,11 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     new PermissionBar(m_view, m_page, this);
     m_zoom = new PageZoom(session, m_page, this, m_view);
     m_lifecycle = new PageLifecycle(m_page);
+    // A chat or mail page allowed to notify must keep running in the background and in the tray.
+    m_lifecycle->setStaysAwake([this] {
+        return m_session.sites().permission(WebPage::originKey(m_page->url()), SiteSettings::Permission::Notifications)
+               == std::optional<bool>(true);
+    });
 
     QWebEngineScript watcher;
     watcher.setName(QStringLiteral("velloran-edits"));

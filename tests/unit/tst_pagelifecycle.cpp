@@ -38,6 +38,9 @@ private slots:
         QCOMPARE(PageLifecycle::target(f), State::Frozen); // the window does not allow it
         f.mayDiscard = true;
         QCOMPARE(PageLifecycle::target(f), State::Discarded);
+        f.current = State::Frozen;
+        f.awake = true; // allowed to notify: it keeps running
+        QCOMPARE(PageLifecycle::target(f), State::Active);
     }
 
     void neverBelowTheEnginesRecommendation()

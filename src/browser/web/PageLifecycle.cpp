@@ -8,7 +8,7 @@ PageLifecycle::State PageLifecycle::target(const Facts &f)
     // Nothing leaves the discarded state but being shown (the engine allows no other way).
     if (f.current == State::Discarded)
         return State::Discarded;
-    if (f.busy)
+    if (f.busy || f.awake)
         return State::Active;
     const State wanted = f.hiddenAMinute && f.mayDiscard ? State::Discarded : State::Frozen;
     // Never further than the engine recommends: the states are ordered Active, Frozen, Discarded.
@@ -77,6 +77,7 @@ void PageLifecycle::update()
     f.busy = m_loading || m_loadAwaited || m_holds > 0;
     f.hiddenAMinute = m_hiddenAMinute;
     f.mayDiscard = m_mayDiscard && m_mayDiscard();
+    f.awake = m_awake && m_awake();
     f.current = m_page->lifecycleState();
     f.recommended = m_page->recommendedState();
     const State next = target(f);

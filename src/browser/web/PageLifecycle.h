@@ -26,6 +26,7 @@ public:
         bool busy = false;            // loading, about to load, or answering a question
         bool hiddenAMinute = false;
         bool mayDiscard = false;
+        bool awake = false;           // the site may notify the person: its scripts keep running
         State current = State::Active;
         State recommended = State::Active;
     };
@@ -35,6 +36,10 @@ public:
 
     // Discarding is allowed while `allowed` says so, after `minuteMs` out of sight.
     void setDiscarding(int minuteMs, std::function<bool()> allowed);
+
+    // While `awake` says so the page is never frozen or discarded out of sight (a site
+    // allowed to show notifications must keep running to show them).
+    void setStaysAwake(std::function<bool()> awake) { m_awake = std::move(awake); }
 
     // An automatic reload is asked for. False when it is not to be started now: a
     // discarded page waits until it is shown, which reloads it, and a page that has
@@ -57,6 +62,7 @@ private:
     QTimer m_minute;
     QElapsedTimer m_wokeFromDiscard;
     std::function<bool()> m_mayDiscard;
+    std::function<bool()> m_awake;
     State m_last = State::Active;
     int m_holds = 0;
     bool m_loading = false;
