@@ -246,6 +246,19 @@ class Scenario:
         self.apps.append(app)
         return app
 
+    def start_pages(self, ini, names, aliases=None, extra_env=None):
+        """Starts on the given settings with one autoloaded page per name (served at
+        /name, the alias defaulting to the name capitalized) and waits until the main
+        window shows and every page has loaded once. Returns the program and its window."""
+        aliases = aliases or [n.capitalize() for n in names]
+        h.write_ini(self.home, ini)
+        h.write_dat(self.home, [(self.url(f"/{n}"), True, a) for n, a in zip(names, aliases)])
+        app = self.start(extra_env=extra_env)
+        win = self.main_window(app=app)
+        for n in names:
+            self.wait_beacons(n, 1, 60, "after start")
+        return app, win
+
     # -- reporting
     def fail(self, message):
         try:

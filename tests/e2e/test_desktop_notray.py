@@ -19,12 +19,7 @@ def main(args):
     pages = {f"/{n}": page(n) for n in NAMES}
     with Scenario(__file__, args, "e2e_desktop_notray", pages, tray=False) as sc:
         env = sc.env
-        h.write_ini(sc.home, [0, 0, 1, 0, 0, -1])
-        h.write_dat(sc.home, [(sc.url(f"/{n}"), True, n.capitalize()) for n in NAMES])
-        app = sc.start()
-        main_win = sc.main_window(app=app)
-        for n in NAMES:
-            sc.wait_beacons(n, 1, 60, "after start")
+        app, main_win = sc.start_pages([0, 0, 1, 0, 0, -1], NAMES)
         sc.no_message_box(2, "no refusal on a desktop without a tray")
         sc.settle(NAMES)
 

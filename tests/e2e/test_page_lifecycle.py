@@ -34,13 +34,7 @@ def main(args):
             return sum(1 for p, _ in sc.srv.requests if p.startswith(f"/{path}?page={name}"))
 
         # Refresh On Active, a timed reload every 5 minutes (10 s), tabbed: beta is behind.
-        h.write_ini(sc.home, [-1, -1, 5, 0, 0, -1])
-        records = [(sc.url(f"/{n}"), True, n.capitalize()) for n in NAMES]
-        h.write_dat(sc.home, records)
-        app = sc.start(extra_env=clock)
-        sc.main_window(app=app)
-        for n in NAMES:
-            sc.wait_beacons(n, 1, 60, "after start")
+        app, _ = sc.start_pages([-1, -1, 5, 0, 0, -1], NAMES, extra_env=clock)
         base = sc.settle(NAMES)
         # Two timed reloads of the page in front; the one behind waits through them.
         sc.wait_beacons("alpha", base["alpha"] + 2, 40, "from the timed refresh")
@@ -67,7 +61,7 @@ def main(args):
         # Refresh On Active off, every minute: beta is frozen, never discarded, and reloads on each tick.
         home = sc.new_home()
         h.write_ini(home, [0, -1, 1, 0, 0, -1])
-        h.write_dat(home, records)
+        h.write_dat(home, [(sc.url(f"/{n}"), True, n.capitalize()) for n in NAMES])
         before = sc.counts(NAMES)
         app = sc.start(home=home, extra_env=clock)
         sc.main_window(app=app)

@@ -26,12 +26,7 @@ def main(args):
     pages = {f"/{n}": page(n, background=css(COLOURS[n])) for n in NAMES}
     with Scenario(__file__, args, "e2e_tabs", pages) as sc:
         # Refresh On Active, tabbed: every activation of a page reloads it.
-        h.write_ini(sc.home, [-1, 0, 1, 0, 0, -1])
-        h.write_dat(sc.home, [(sc.url(f"/{n}"), True, a) for n, a in zip(NAMES, ALIASES)])
-        app = sc.start()
-        main_win = sc.main_window(app=app)
-        for n in NAMES:
-            sc.wait_beacons(n, 1, 60, "after start")
+        app, main_win = sc.start_pages([-1, 0, 1, 0, 0, -1], NAMES, ALIASES)
         base = sc.settle(NAMES)
         # Found again now that it holds pages: the window is made anew for them.
         main_win = sc.main_window()

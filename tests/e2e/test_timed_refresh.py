@@ -24,12 +24,7 @@ def main(args):
         records = [(sc.url(f"/{n}"), True, n.capitalize()) for n in NAMES]
 
         # Every 1 minute, tabbed: two of the three pages sit in hidden tabs.
-        h.write_ini(sc.home, [0, -1, 1, 0, 0, -1])
-        h.write_dat(sc.home, records)
-        app = sc.start(extra_env=clock)
-        sc.main_window(app=app)
-        for n in NAMES:
-            sc.wait_beacons(n, 1, 60, "after start")
+        app, _ = sc.start_pages([0, -1, 1, 0, 0, -1], NAMES, extra_env=clock)
         first = sc.counts(NAMES)
         for n in NAMES:
             sc.wait_beacons(n, first[n] + RELOADS, 30,

@@ -18,12 +18,7 @@ def main(args):
     pages = {f"/{n}": page(n) for n in NAMES}
     with Scenario(__file__, args, "e2e_tray", pages) as sc:
         env = sc.env
-        h.write_ini(sc.home, [0, 0, 1, 0, 0, -1])
-        h.write_dat(sc.home, [(sc.url(f"/{n}"), True, n.capitalize()) for n in NAMES])
-        app = sc.start()
-        sc.main_window(app=app)
-        for n in NAMES:
-            sc.wait_beacons(n, 1, 60, "after start")
+        app, _ = sc.start_pages([0, 0, 1, 0, 0, -1], NAMES)
         sc.settle(NAMES)
         main_win = sc.main_window()
 
