@@ -172,13 +172,7 @@ _INTROSPECTION = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Intr
 
 
 def run_watcher():
-    import dbus
-    import dbus.service
-    from dbus.mainloop.glib import DBusGMainLoop
-    from gi.repository import GLib
-
-    DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
+    dbus, bus, GLib = h.dbus_session()
 
     class Watcher(dbus.service.Object):
         def __init__(self):

@@ -679,3 +679,15 @@ class Velloran:
                 return "".join(f.readlines()[-lines:])
         except OSError:
             return ""
+
+
+def dbus_session():
+    """For a test's own D-Bus service process: the dbus module (with dbus.service), the
+    session bus on a GLib main loop, and GLib to run that loop."""
+    import dbus
+    import dbus.service  # noqa: F401  (used as dbus.service by the caller)
+    from dbus.mainloop.glib import DBusGMainLoop
+    from gi.repository import GLib
+
+    DBusGMainLoop(set_as_default=True)
+    return dbus, dbus.SessionBus(), GLib

@@ -155,13 +155,7 @@ class NotificationService:
 
 
 def run_notifications():
-    import dbus
-    import dbus.service
-    from dbus.mainloop.glib import DBusGMainLoop
-    from gi.repository import GLib
-
-    DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
+    dbus, bus, GLib = h.dbus_session()
 
     class Service(dbus.service.Object):
         def __init__(self):
