@@ -1,12 +1,9 @@
 #pragma once
 #include "core/RuntimeError.h"
-#include <QPointer>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <optional>
-
-class BrowserControl;
 
 // Booleans are 16-bit integers holding -1 (true) or 0 (false), in memory and on disk.
 constexpr int16_t VTrue = -1;
@@ -68,11 +65,10 @@ struct SharedState
     // The Top 8 as the running program knows them, one entry per slot 1..8.
     SlotTable<SlotEntry> Slots;
 
-    // Favorites hand-over, in twips.
+    // Where the Favorites window stands, in twips.
     float FavoritesLeft = 0;
     float FavoritesTop = 0;
     float FavoritesHeight = 0;
-    QPointer<BrowserControl> FavoritesBrowser;
 
     // Used wherever the settings file cannot be read; the order is the documented one.
     void applySettingsDefaults()

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QListWidget>
+#include <QPointer>
 #include <QStorageInfo>
 #include <QTextStream>
 #include <QToolButton>
@@ -238,11 +239,6 @@ static bool isWebAddress(const QString &address)
 
 void frmListFiles::openAddress(const QString &address)
 {
-    BrowserControl *target = m_ctx.state.FavoritesBrowser.data();
-    if (!target) {
-        m_ctx.error(QStringLiteral("There is no browser window to open this shortcut in."));
-        return;
-    }
     if (address.trimmed().isEmpty()) {
         m_ctx.info(QStringLiteral("This shortcut holds no web address."));
         return;
@@ -251,8 +247,7 @@ void frmListFiles::openAddress(const QString &address)
         m_ctx.error(QStringLiteral("This shortcut was not opened: its address is not a web page."));
         return;
     }
-    Trap t(m_ctx, ErrorPolicy::navigation());
-    t([&] { target->Navigate(address); });
+    emit favoriteChosen(address);
 }
 
 QString frmListFiles::fnOpenFavorite(const QString &path)
@@ -298,19 +293,29 @@ QString frmListFiles::fnOpenFavorite(const QString &path)
     return QString();
 }
 
-void showFavoritesWindow(AppContext &ctx)
+frmListFiles *showFavoritesWindow(AppContext &ctx, BrowserControl *target)
 {
     // One Favorites window: the open one is found among the loaded windows.
-    frmListFiles *open = nullptr;
-    for (QWidget *w : ctx.windows.windows())
-        if (auto *f = qobject_cast<frmListFiles *>(w); f && !open)
-            open = f;
-    if (open) {
-        open->show();
-        open->raise();
-        open->activateWindow();
-        return;
+    frmListFiles *w = nullptr;
+    for (QWidget *loaded : ctx.windows.windows())
+        if (auto *f = qobject_cast<frmListFiles *>(loaded); f && !w)
+            w = f;
+    if (w) {
+        QObject::disconnect(w, &frmListFiles::favoriteChosen, nullptr, nullptr);
+        w->show();
+        w->raise();
+        w->activateWindow();
+    } else {
+        w = new frmListFiles(ctx);
+        w->show();
     }
-    auto *w = new frmListFiles(ctx);
-    w->show();
+    QObject::connect(w, &frmListFiles::favoriteChosen, w, [&ctx, page = QPointer<BrowserControl>(target)](const QString &address) {
+        if (!page) {
+            ctx.error(QStringLiteral("There is no browser window to open this shortcut in."));
+            return;
+        }
+        Trap t(ctx, ErrorPolicy::navigation());
+        t([&] { page->Navigate(address); });
+    });
+    return w;
 }

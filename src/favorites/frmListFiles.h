@@ -7,9 +7,9 @@ class QListWidget;
 class QListWidgetItem;
 class QToolButton;
 
-// Lists the Internet shortcuts of the user's Favorites folder, lets the user browse
-// other drives and folders, and opens a chosen shortcut in the browser control that
-// was active when the window was opened.
+// Lists the Internet shortcuts of the user's Favorites folder and lets the user browse
+// other drives and folders; a chosen shortcut's web address is handed on by
+// `favoriteChosen`, and whoever opened the window decides where it opens.
 class frmListFiles : public QWidget
 {
     Q_OBJECT
@@ -23,6 +23,10 @@ public:
     // The folder Dir1 shows; setting it also refreshes File1.
     QString dirPath() const { return m_dirPath; }
     void setDirPath(const QString &path);
+
+signals:
+    // A shortcut was chosen and holds a web address (checked already).
+    void favoriteChosen(const QString &address);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -50,5 +54,8 @@ private:
     bool m_placedAfterFraming = false;
 };
 
-// Opens the Favorites window, or brings an open one forward without reloading it.
-void showFavoritesWindow(AppContext &ctx);
+class BrowserControl;
+
+// Opens the Favorites window, or brings an open one forward without reloading it; its
+// chosen shortcuts open in `target` from now on (a message says so when it is gone).
+frmListFiles *showFavoritesWindow(AppContext &ctx, BrowserControl *target);

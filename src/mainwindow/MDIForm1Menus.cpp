@@ -343,13 +343,14 @@ void MDIForm1::mnuSendToTray_Click()
 void MDIForm1::mnuFavorites_Click()
 {
     Trap t(m_ctx, ErrorPolicy::navigation());
+    BrowserControl *target = nullptr;
     t([&] {
         BrowserWindowBase *w = activeChild();
         if (!w)
             throw RuntimeError::noObject();
-        m_ctx.state.FavoritesBrowser = w->WebBrowser1;
+        target = w->WebBrowser1;
     });
-    t([&] { showFavoritesWindow(m_ctx); });
+    t([&] { showFavoritesWindow(m_ctx, target); });
 }
 
 void MDIForm1::mnuSetup_Click()

@@ -43,9 +43,7 @@ class tst_Favorites : public QObject
         d.ctx->state.FavoritesLeft = 1530;
         d.ctx->state.FavoritesTop = 1530;
         d.ctx->state.FavoritesHeight = 6000;
-        d.ctx->state.FavoritesBrowser = target;
-        showFavoritesWindow(*d.ctx);
-        frmListFiles *w = openFavorites(*d.ctx);
+        frmListFiles *w = showFavoritesWindow(*d.ctx, target);
         if (w && !QTest::qWaitForWindowExposed(w))
             return nullptr;
         return w;
@@ -244,7 +242,7 @@ private slots:
 
         // Opening again only brings the window forward: the folder stays.
         w->setDirPath(m_favorites + QStringLiteral("/News"));
-        showFavoritesWindow(*d.ctx);
+        QCOMPARE(showFavoritesWindow(*d.ctx, nullptr), w);
         QCOMPARE(openFavorites(*d.ctx), w);
         QCOMPARE(w->dirPath(), QDir::cleanPath(m_favorites + QStringLiteral("/News")));
         w->close();
