@@ -91,26 +91,6 @@ public:
     // lowest labelled tab shown.
     void arrangeWindows();
 
-    // The tab strip's bar (its cells are the tab strip's business: see TabStrip).
-    PanelBar *StatusBarTabs = nullptr;
-    PanelBar *StatusBar1 = nullptr;
-    QTimer *Timer1 = nullptr;
-
-    // Menu items, by their names.
-    QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuView = nullptr, *mnuWindows = nullptr, *mnuHelp = nullptr;
-    QAction *mnuOpenInIE = nullptr, *sep0 = nullptr, *mnuCloseWindow = nullptr, *sep1 = nullptr,
-            *mnuPrint = nullptr, *sep1a = nullptr, *sep1b = nullptr, *mnuSendToTray = nullptr,
-            *sep2 = nullptr, *mnuClose = nullptr;
-    std::array<QAction *, 8> mnuURLs{};
-    QAction *mnuCut = nullptr, *mnuCopy = nullptr, *mnuPaste = nullptr, *mnuSelectAll = nullptr, *mnuFind = nullptr;
-    QAction *mnuNavigationBar = nullptr, *mnuToolbar = nullptr, *mnuStatusBar = nullptr, *mnuFwd = nullptr,
-            *mnuBack = nullptr, *mnuRefresh = nullptr, *mnuStop = nullptr, *mnuFullScreen = nullptr;
-    QAction *mnuFavorites = nullptr, *mnuHistory = nullptr, *mnuSetup = nullptr;
-    QAction *mnuCascade = nullptr, *mnuTile = nullptr, *mnuFullScreenWindows = nullptr;
-    QAction *mnuHelpContents = nullptr, *mnuScuts = nullptr, *mnuAbout = nullptr;
-    // The close box of the tab window in front; it closes it as the X cell does.
-    QToolButton *cmdCloseTab = nullptr;
-
     static const QString StartTip;
 
 signals:
@@ -174,4 +154,24 @@ private:
     QPointer<frmHTMLBrowserFullScreen> m_fullScreen;
     QPointer<QWidget> m_help, m_about, m_shortcuts;
     bool m_closing = false;
+
+    // The tab strip's bar (its cells are the tab strip's business: see TabStrip).
+    PanelBar *StatusBarTabs = nullptr;
+    PanelBar *StatusBar1 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    // Menu items, by their names.
+    QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuView = nullptr, *mnuWindows = nullptr, *mnuHelp = nullptr;
+    QAction *mnuOpenInIE = nullptr, *sep0 = nullptr, *mnuCloseWindow = nullptr, *sep1 = nullptr,
+            *mnuPrint = nullptr, *sep1a = nullptr, *sep1b = nullptr, *mnuSendToTray = nullptr,
+            *sep2 = nullptr, *mnuClose = nullptr;
+    std::array<QAction *, 8> mnuURLs{};
+    QAction *mnuCut = nullptr, *mnuCopy = nullptr, *mnuPaste = nullptr, *mnuSelectAll = nullptr, *mnuFind = nullptr;
+    QAction *mnuNavigationBar = nullptr, *mnuToolbar = nullptr, *mnuStatusBar = nullptr, *mnuFwd = nullptr,
+            *mnuBack = nullptr, *mnuRefresh = nullptr, *mnuStop = nullptr, *mnuFullScreen = nullptr;
+    QAction *mnuFavorites = nullptr, *mnuHistory = nullptr, *mnuSetup = nullptr;
+    QAction *mnuCascade = nullptr, *mnuTile = nullptr, *mnuFullScreenWindows = nullptr;
+    QAction *mnuHelpContents = nullptr, *mnuScuts = nullptr, *mnuAbout = nullptr;
+    // The close box of the tab window in front; it closes it as the X cell does.
+    QToolButton *cmdCloseTab = nullptr;
 };

@@ -5,6 +5,8 @@
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/PanelBar.h"
+#include <QMenu>
+#include <QToolButton>
 #include <QCoreApplication>
 
 Top8 &Top8::slot(int n, const QString &url, bool autoload, const QString &alias)
@@ -62,7 +64,7 @@ BrowserWindowBase *TestProgram::window(int slot) const
 FakeBrowser *TestProgram::page(BrowserWindowBase *w) { return qobject_cast<FakeBrowser *>(w->WebBrowser1); }
 frmHTMLBrowserFullScreen *TestProgram::fullScreen() const { return main() ? main()->fullScreenWindow() : nullptr; }
 FakeBrowser *TestProgram::fullScreenPage() const { return qobject_cast<FakeBrowser *>(fullScreen()->WebBrowser1); }
-QString TestProgram::status() const { return main()->StatusBar1->text(1); }
+QString TestProgram::status() const { return Frame::status(main())->text(1); }
 
 TestProgram::~TestProgram()
 {
@@ -72,3 +74,21 @@ TestProgram::~TestProgram()
     delete host;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
+
+namespace {
+template<typename T>
+T *frameChild(const MDIForm1 *frame, const QString &name)
+{
+    T *w = frame ? frame->findChild<T *>(name) : nullptr;
+    if (!w)
+        qFatal("the main window has no %s", qPrintable(name));
+    return w;
+}
+} // namespace
+
+QAction *Frame::item(const MDIForm1 *frame, const char *name) { return frameChild<QAction>(frame, QLatin1String(name)); }
+QMenu *Frame::menu(const MDIForm1 *frame, const char *name) { return frameChild<QMenu>(frame, QLatin1String(name)); }
+QAction *Frame::urlItem(const MDIForm1 *frame, int index) { return frameChild<QAction>(frame, QStringLiteral("mnuURLs%1").arg(index)); }
+PanelBar *Frame::tabs(const MDIForm1 *frame) { return frameChild<PanelBar>(frame, QStringLiteral("StatusBarTabs")); }
+PanelBar *Frame::status(const MDIForm1 *frame) { return frameChild<PanelBar>(frame, QStringLiteral("StatusBar1")); }
+QToolButton *Frame::closeBox(const MDIForm1 *frame) { return frameChild<QToolButton>(frame, QStringLiteral("cmdCloseTab")); }

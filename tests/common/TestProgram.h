@@ -4,6 +4,10 @@
 #include <array>
 
 class BrowserWindowBase;
+class PanelBar;
+class QAction;
+class QMenu;
+class QToolButton;
 class FakeBrowser;
 class MDIForm1;
 class frmHTMLBrowserFullScreen;
@@ -61,3 +65,14 @@ private:
     void writeFiles(const QByteArray &dat, const QByteArray &ini);
     MDIForm1 *m_main = nullptr; // only when started without the host
 };
+
+// The main window's own widgets, found by their object names as an assistive tool
+// finds them (they are the window's private business). A missing name fails the test.
+namespace Frame {
+QAction *item(const MDIForm1 *frame, const char *name);
+QMenu *menu(const MDIForm1 *frame, const char *name);
+QAction *urlItem(const MDIForm1 *frame, int index); // the File menu's slot item 0..7
+PanelBar *tabs(const MDIForm1 *frame);
+PanelBar *status(const MDIForm1 *frame);
+QToolButton *closeBox(const MDIForm1 *frame);
+} // namespace Frame

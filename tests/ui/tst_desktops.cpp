@@ -40,24 +40,24 @@ void DesktopsTest::noTrayMinimizesUntilATrayAppears()
     QVERIFY(p.main() && p.main()->isVisible());
 
     // Ctrl+T minimizes, the tray menu stays as it was, and the status bar says why once.
-    p.main()->mnuSendToTray->trigger();
+    Frame::item(p.main(), "mnuSendToTray")->trigger();
     QVERIFY(p.main()->isVisible() && p.main()->isMinimized());
     QVERIFY(!h->mnuSendToTray->isChecked() && h->mnuRestore->isVisible());
     QCOMPARE(p.status(), frmRightClick::NoTrayNote);
     p.main()->showMaximized();
-    p.main()->StatusBar1->setText(1, QStringLiteral("page"));
+    Frame::status(p.main())->setText(1, QStringLiteral("page"));
     p.main()->childWindows().first()->Toolbar1_ButtonClick(BrowserWindowBase::BtnSendToTray);
     QVERIFY(p.main()->isVisible() && p.main()->isMinimized());
     QCOMPARE(p.status(), QStringLiteral("page"));
 
     // A panel starts later: the icon goes in and the command hides again.
     p.main()->showMaximized();
-    p.main()->StatusBar1->setText(1, frmRightClick::NoTrayNote);
+    Frame::status(p.main())->setText(1, frmRightClick::NoTrayNote);
     p.main()->activeChild()->txtCurrentURL->setText(QStringLiteral("Page A"));
     p.d.tray.setAvailable(true);
     QVERIFY(h->taskBar()->inTray() && h->taskBar()->iconVisible());
     QCOMPARE(p.status(), QStringLiteral("Page A ")); // the page in front names itself again
-    p.main()->mnuSendToTray->trigger();
+    Frame::item(p.main(), "mnuSendToTray")->trigger();
     QVERIFY(!p.main()->isVisible());
     QVERIFY(h->mnuSendToTray->isChecked());
 
@@ -91,7 +91,7 @@ void DesktopsTest::statusNotifierActivateAndHostMenu()
 
         // Its Activate (a left click) brings the window back as the double-click does;
         // on X11 a single click does nothing.
-        p.main()->mnuSendToTray->trigger();
+        Frame::item(p.main(), "mnuSendToTray")->trigger();
         QVERIFY(!p.main()->isVisible());
         emit icon->activated(QSystemTrayIcon::Trigger);
         QCOMPARE(p.main()->isVisible(), sni);

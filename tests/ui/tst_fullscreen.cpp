@@ -21,7 +21,7 @@ const QByteArray kABC = Top8().slot(1, "http://a/", true, "A").slot(2, "http://b
 frmHTMLBrowserFullScreen *openOn(TestProgram &p, int slot)
 {
     p.main()->StatusBarTabs_PanelClick(slot + 1);
-    p.main()->mnuFullScreen->trigger();
+    Frame::item(p.main(), "mnuFullScreen")->trigger();
     return p.fullScreen();
 }
 
@@ -222,7 +222,7 @@ void FullScreenTest::activationReloadsWhenAsked()
     w->Toolbar2->buttonAction(1)->trigger();
     QVERIFY(w->isMinimized());
     QVERIFY(!w->Toolbar1->buttonEnabled(7));
-    p.main()->mnuFullScreen->trigger();
+    Frame::item(p.main(), "mnuFullScreen")->trigger();
     QCOMPARE(p.fullScreen(), w);
     QVERIFY(!w->isMinimized());
     QCOMPARE(p.fullScreenPage()->count(QStringLiteral("Navigate")), 1);
@@ -283,7 +283,7 @@ void FullScreenTest::bothFullScreenItemsAndTheTimer()
 {
     TestProgram p;
     p.start(kABC, "0,-1,1,0,0,-1\r\n");
-    for (QAction *item : {p.main()->mnuFullScreen, p.main()->mnuFullScreenWindows}) {
+    for (QAction *item : {Frame::item(p.main(), "mnuFullScreen"), Frame::item(p.main(), "mnuFullScreenWindows")}) {
         p.main()->StatusBarTabs_PanelClick(3);
         item->trigger();
         QVERIFY(!p.main()->isVisible() && p.fullScreen() && p.fullScreen()->isVisible());

@@ -1,3 +1,4 @@
+#include "TestProgram.h"
 #include "FakeServices.h"
 #include "info/frmAbout.h"
 #include "info/frmHelp.h"
@@ -116,10 +117,10 @@ private slots:
         QList<QRect> placed;
         d.dialogs.script = [&](QDialog *dlg) {
             placed << dlg->geometry();
-            (qobject_cast<frmAbout *>(dlg) ? main.mnuAbout : main.mnuHelpContents)->trigger(); // chosen again
+            (qobject_cast<frmAbout *>(dlg) ? Frame::item(&main, "mnuAbout") : Frame::item(&main, "mnuHelpContents"))->trigger(); // chosen again
             return 0;
         };
-        for (QAction *item : {main.mnuAbout, main.mnuHelpContents, main.mnuScuts, main.mnuScuts}) {
+        for (QAction *item : {Frame::item(&main, "mnuAbout"), Frame::item(&main, "mnuHelpContents"), Frame::item(&main, "mnuScuts"), Frame::item(&main, "mnuScuts")}) {
             item->trigger();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }

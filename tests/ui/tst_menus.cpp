@@ -52,21 +52,21 @@ void MenusTest::menuTree()
     QCOMPARE(top, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&View"),
                                QStringLiteral("&Favorites"), QStringLiteral("&Setup..."), QStringLiteral("&Window"),
                                QStringLiteral("&Help")}));
-    QVERIFY(!m->mnuHistory->isVisible());
-    QCOMPARE(m->mnuFwd->text(), QStringLiteral("Go &Forward          Alt+Right Arrow"));
-    QCOMPARE(m->mnuBack->text(), QStringLiteral("Go &Back              Alt+Left Arrow"));
-    QCOMPARE(m->mnuRefresh->text(), QStringLiteral("&Refresh               F5"));
-    QCOMPARE(m->mnuStop->text(), QStringLiteral("&Stop                    Esc"));
-    QCOMPARE(m->mnuFullScreen->text(), QStringLiteral("&Full Screen          F11"));
-    QCOMPARE(m->mnuOpenInIE->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
-    QCOMPARE(m->mnuSendToTray->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
-    QCOMPARE(m->mnuTile->shortcut(), QKeySequence(QStringLiteral("F5")));
-    QCOMPARE(m->mnuCascade->shortcut(), QKeySequence(QStringLiteral("F4")));
-    QCOMPARE(m->mnuFullScreenWindows->shortcut(), QKeySequence(QStringLiteral("F11")));
-    QCOMPARE(m->mnuHelpContents->shortcut(), QKeySequence(QStringLiteral("F1")));
-    QVERIFY(m->mnuNavigationBar->isChecked() && m->mnuToolbar->isChecked() && m->mnuStatusBar->isChecked());
+    QVERIFY(!Frame::item(m, "mnuHistory")->isVisible());
+    QCOMPARE(Frame::item(m, "mnuFwd")->text(), QStringLiteral("Go &Forward          Alt+Right Arrow"));
+    QCOMPARE(Frame::item(m, "mnuBack")->text(), QStringLiteral("Go &Back              Alt+Left Arrow"));
+    QCOMPARE(Frame::item(m, "mnuRefresh")->text(), QStringLiteral("&Refresh               F5"));
+    QCOMPARE(Frame::item(m, "mnuStop")->text(), QStringLiteral("&Stop                    Esc"));
+    QCOMPARE(Frame::item(m, "mnuFullScreen")->text(), QStringLiteral("&Full Screen          F11"));
+    QCOMPARE(Frame::item(m, "mnuOpenInIE")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    QCOMPARE(Frame::item(m, "mnuSendToTray")->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
+    QCOMPARE(Frame::item(m, "mnuTile")->shortcut(), QKeySequence(QStringLiteral("F5")));
+    QCOMPARE(Frame::item(m, "mnuCascade")->shortcut(), QKeySequence(QStringLiteral("F4")));
+    QCOMPARE(Frame::item(m, "mnuFullScreenWindows")->shortcut(), QKeySequence(QStringLiteral("F11")));
+    QCOMPARE(Frame::item(m, "mnuHelpContents")->shortcut(), QKeySequence(QStringLiteral("F1")));
+    QVERIFY(Frame::item(m, "mnuNavigationBar")->isChecked() && Frame::item(m, "mnuToolbar")->isChecked() && Frame::item(m, "mnuStatusBar")->isChecked());
     QStringList file;
-    for (QAction *a : m->mnuFile->actions())
+    for (QAction *a : Frame::menu(m, "mnuFile")->actions())
         if (a->isVisible())
             file << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(file, (QStringList{QStringLiteral("&Open in Internet Explorer"), QStringLiteral("-"),
@@ -81,18 +81,18 @@ void MenusTest::clipboardDance()
     p.start(kTop8);
     MDIForm1 *m = p.main();
     FakeBrowser *b = p.page(m->activeChild());
-    QVERIFY(m->mnuCut->isEnabled() && m->mnuCopy->isEnabled() && m->mnuPaste->isEnabled());
-    m->mnuCopy->trigger();
+    QVERIFY(Frame::item(m, "mnuCut")->isEnabled() && Frame::item(m, "mnuCopy")->isEnabled() && Frame::item(m, "mnuPaste")->isEnabled());
+    Frame::item(m, "mnuCopy")->trigger();
     QCOMPARE(b->count(QStringLiteral("Copy")), 1);
-    QVERIFY(!m->mnuCopy->isEnabled() && !m->mnuCut->isEnabled() && m->mnuPaste->isEnabled());
-    m->mnuCopy->trigger(); // unavailable until Paste
+    QVERIFY(!Frame::item(m, "mnuCopy")->isEnabled() && !Frame::item(m, "mnuCut")->isEnabled() && Frame::item(m, "mnuPaste")->isEnabled());
+    Frame::item(m, "mnuCopy")->trigger(); // unavailable until Paste
     QCOMPARE(b->count(QStringLiteral("Copy")), 1);
-    m->mnuPaste->trigger();
+    Frame::item(m, "mnuPaste")->trigger();
     QCOMPARE(b->count(QStringLiteral("Paste")), 1);
-    QVERIFY(m->mnuCopy->isEnabled() && m->mnuCut->isEnabled() && !m->mnuPaste->isEnabled());
-    m->mnuCut->trigger();
-    QVERIFY(!m->mnuCut->isEnabled() && m->mnuPaste->isEnabled());
-    m->mnuSelectAll->trigger();
+    QVERIFY(Frame::item(m, "mnuCopy")->isEnabled() && Frame::item(m, "mnuCut")->isEnabled() && !Frame::item(m, "mnuPaste")->isEnabled());
+    Frame::item(m, "mnuCut")->trigger();
+    QVERIFY(!Frame::item(m, "mnuCut")->isEnabled() && Frame::item(m, "mnuPaste")->isEnabled());
+    Frame::item(m, "mnuSelectAll")->trigger();
     QCOMPARE(b->count(QStringLiteral("SelectAll")), 1);
 }
 
@@ -102,22 +102,22 @@ void MenusTest::pageCommands()
     p.start(kTop8);
     MDIForm1 *m = p.main();
     FakeBrowser *b = p.page(m->activeChild());
-    m->mnuBack->trigger(); // no history: the component's negative error passes silently
+    Frame::item(m, "mnuBack")->trigger(); // no history: the component's negative error passes silently
     QVERIFY(p.d.messages.shown.isEmpty());
     b->failures.insert(QStringLiteral("Refresh"), 7);
-    m->mnuRefresh->trigger();
+    Frame::item(m, "mnuRefresh")->trigger();
     QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("Error 7. Navigation Error. Try again.")});
-    m->mnuStop->trigger();
+    Frame::item(m, "mnuStop")->trigger();
     QCOMPARE(b->calls.last(), QStringLiteral("Stop"));
     b->url = QStringLiteral("http://a/page");
-    m->mnuOpenInIE->trigger();
+    Frame::item(m, "mnuOpenInIE")->trigger();
     QCOMPARE(p.d.shell.opened, QList<QUrl>{QUrl(QStringLiteral("http://a/page"))});
-    m->mnuPrint->trigger();
+    Frame::item(m, "mnuPrint")->trigger();
     QCOMPARE(b->calls.last(), QStringLiteral("Print"));
 
     // Find opens a bar that searches the page and says when nothing matched.
     b->title = QStringLiteral("Alpha Page");
-    m->mnuFind->trigger();
+    Frame::item(m, "mnuFind")->trigger();
     auto *bar = m->findChild<FindBar *>();
     QVERIFY(bar && bar->isVisible());
     bar->input()->setText(QStringLiteral("Alpha"));
@@ -127,13 +127,13 @@ void MenusTest::pageCommands()
     QCOMPARE(bar->result()->text(), QStringLiteral("No matches for \"zebra\""));
 
     // Both Full Screen items hide the main window and open the same window.
-    m->mnuFullScreen->trigger();
+    Frame::item(m, "mnuFullScreen")->trigger();
     QVERIFY(!m->isVisible());
     QVERIFY(p.main()->fullScreenWindow());
     QWidget *first = p.main()->fullScreenWindow();
     QCOMPARE(first->metaObject()->className(), "frmHTMLBrowserFullScreen");
     m->show();
-    m->mnuFullScreenWindows->trigger();
+    Frame::item(m, "mnuFullScreenWindows")->trigger();
     QVERIFY(!m->isVisible());
     QCOMPARE(p.main()->fullScreenWindow()->metaObject()->className(), "frmHTMLBrowserFullScreen");
 }
@@ -146,27 +146,27 @@ void MenusTest::closeWindowTabbedAndCascade()
         MDIForm1 *m = p.main();
         m->StatusBarTabs_PanelClick(3); // slot 2
         p.d.ctx->state.InTray = -1;
-        m->mnuCloseWindow->trigger();
+        Frame::item(m, "mnuCloseWindow")->trigger();
         QCOMPARE(p.d.ctx->state.InTray, int16_t(0));
         QCOMPARE(p.windows().size(), 1);
-        QVERIFY(m->StatusBarTabs->text(3).isEmpty());
-        QCOMPARE(m->StatusBarTabs->text(2), QStringLiteral("A"));
-        QVERIFY(m->mnuURLs[1]->isVisible());
+        QVERIFY(Frame::tabs(m)->text(3).isEmpty());
+        QCOMPARE(Frame::tabs(m)->text(2), QStringLiteral("A"));
+        QVERIFY(Frame::urlItem(m, 1)->isVisible());
         QCOMPARE(p.d.ctx->state.Slots(2).closed, int16_t(-1));
     }
     {
         TestProgram p;
         p.start(kTop8, Ini::Cascade);
         MDIForm1 *m = p.main();
-        const QString before = m->StatusBarTabs->text(3);
+        const QString before = Frame::tabs(m)->text(3);
         m->mdiArea()->setActiveSubWindow(p.windows().last());
-        m->mnuCloseWindow->trigger();
+        Frame::item(m, "mnuCloseWindow")->trigger();
         QCOMPARE(p.windows().size(), 1);
-        QCOMPARE(m->StatusBarTabs->text(3), before); // the strip is not touched
-        m->mnuCloseWindow->trigger();
+        QCOMPARE(Frame::tabs(m)->text(3), before); // the strip is not touched
+        Frame::item(m, "mnuCloseWindow")->trigger();
         QVERIFY(p.windows().isEmpty());
-        QVERIFY(!m->mnuEdit->menuAction()->isVisible());
-        m->mnuCloseWindow->trigger(); // nothing open: nothing happens, no message
+        QVERIFY(!Frame::menu(m, "mnuEdit")->menuAction()->isVisible());
+        Frame::item(m, "mnuCloseWindow")->trigger(); // nothing open: nothing happens, no message
         QVERIFY(p.d.messages.shown.isEmpty());
         QVERIFY(p.d.process.ends.isEmpty());
     }
@@ -177,32 +177,32 @@ void MenusTest::urlMenu()
     TestProgram p;
     p.start(kTop8);
     MDIForm1 *m = p.main();
-    m->mnuURLs[3]->trigger();
+    Frame::urlItem(m, 3)->trigger();
     QCOMPARE(p.windows().size(), 3);
     BrowserWindowBase *w = p.windows().last();
     QCOMPARE(w->tag(), QStringLiteral("4"));
     QVERIFY(qobject_cast<frmHTMLBrowserTab *>(w));
-    QCOMPARE(m->StatusBarTabs->text(5), QStringLiteral("D"));
-    QCOMPARE(m->StatusBarTabs->toolTip(5), QStringLiteral("http://d/"));
-    QVERIFY(!m->mnuURLs[3]->isVisible());
-    QVERIFY(m->mnuURLs[3]->text().isEmpty());
+    QCOMPARE(Frame::tabs(m)->text(5), QStringLiteral("D"));
+    QCOMPARE(Frame::tabs(m)->toolTip(5), QStringLiteral("http://d/"));
+    QVERIFY(!Frame::urlItem(m, 3)->isVisible());
+    QVERIFY(Frame::urlItem(m, 3)->text().isEmpty());
     QCOMPARE(p.d.ctx->state.Slots(4).closed, int16_t(0));
     QCOMPARE(p.d.ctx->state.Slots(4).url, QStringLiteral("http://d/"));
     QCOMPARE(p.d.ctx->windows.count(), 5); // the splash is gone again
     // The layout chosen since start-up decides the kind of window.
     p.d.ctx->state.TabbedLayout = 0;
     w->unload();
-    m->mnuURLs[3]->trigger();
+    Frame::urlItem(m, 3)->trigger();
     QVERIFY(qobject_cast<frmHTMLBrowser *>(p.windows().last()));
 
     // An entry whose address was blanked since it was listed opens nothing.
     p.windows().last()->unload();
-    QVERIFY(m->mnuURLs[3]->isVisible());
+    QVERIFY(Frame::urlItem(m, 3)->isVisible());
     p.d.writeFile(QStringLiteral("velloran.dat"), Top8().slot(1, "http://a/", true, "A"));
     const int before = int(p.windows().size());
-    m->mnuURLs[3]->trigger();
+    Frame::urlItem(m, 3)->trigger();
     QCOMPARE(int(p.windows().size()), before);
-    QVERIFY(!m->mnuURLs[3]->isVisible());
+    QVERIFY(!Frame::urlItem(m, 3)->isVisible());
     QCOMPARE(p.d.ctx->state.Slots(4).closed, int16_t(-1));
 }
 
@@ -212,7 +212,7 @@ void MenusTest::urlMenuWithoutDataFile()
     p.start(kTop8);
     MDIForm1 *m = p.main();
     QFile::remove(p.d.dataFile(QStringLiteral("velloran.dat")));
-    m->mnuURLs[3]->trigger();
+    Frame::urlItem(m, 3)->trigger();
     QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("Error 53.")});
     QCOMPARE(p.windows().size(), 2);
     QVERIFY(m->updatesEnabled());
@@ -225,17 +225,17 @@ void MenusTest::bars()
     TestProgram p;
     p.start(kTop8);
     MDIForm1 *m = p.main();
-    m->mnuStatusBar->trigger();
-    QVERIFY(!m->StatusBar1->isVisible());
-    m->mnuStatusBar->trigger();
-    QVERIFY(m->StatusBar1->isVisible() && m->mnuStatusBar->isChecked());
-    m->mnuNavigationBar->trigger();
-    QVERIFY(!m->StatusBarTabs->isVisible());
-    m->mnuNavigationBar->trigger();
-    QVERIFY(m->StatusBarTabs->isVisible());
+    Frame::item(m, "mnuStatusBar")->trigger();
+    QVERIFY(!Frame::status(m)->isVisible());
+    Frame::item(m, "mnuStatusBar")->trigger();
+    QVERIFY(Frame::status(m)->isVisible() && Frame::item(m, "mnuStatusBar")->isChecked());
+    Frame::item(m, "mnuNavigationBar")->trigger();
+    QVERIFY(!Frame::tabs(m)->isVisible());
+    Frame::item(m, "mnuNavigationBar")->trigger();
+    QVERIFY(Frame::tabs(m)->isVisible());
 
     BrowserWindowBase *w = m->activeChild();
-    m->mnuToolbar->trigger(); // off: the page fills the window at once
+    Frame::item(m, "mnuToolbar")->trigger(); // off: the page fills the window at once
     QCOMPARE(p.d.ctx->state.ToolbarOn, int16_t(0));
     QVERIFY(!w->Toolbar1->isVisible());
     QCOMPARE(w->WebBrowser1->geometry(), QRect(0, 0, w->innerWidth(), w->innerHeight()));
@@ -243,7 +243,7 @@ void MenusTest::bars()
     BrowserWindowBase *other = p.windows().last() == w ? p.windows().first() : p.windows().last();
     m->StatusBarTabs_PanelClick(other->slot() + 1);
     QCOMPARE(other->WebBrowser1->y(), 0);
-    m->mnuToolbar->trigger(); // on again for the active one
+    Frame::item(m, "mnuToolbar")->trigger(); // on again for the active one
     QCOMPARE(p.d.ctx->state.ToolbarOn, int16_t(-1));
     QVERIFY(other->Toolbar1->isVisible());
     QCOMPARE(other->WebBrowser1->y(), other->Toolbar1->height());
@@ -273,14 +273,14 @@ void MenusTest::windowMenuAndRightClick()
     TestProgram p;
     p.start(kTop8, Ini::Cascade);
     MDIForm1 *m = p.main();
-    emit m->mnuWindows->aboutToShow();
+    emit Frame::menu(m, "mnuWindows")->aboutToShow();
     QStringList listed;
-    for (QAction *a : m->mnuWindows->actions())
+    for (QAction *a : Frame::menu(m, "mnuWindows")->actions())
         if (a->property("windowListItem").toBool() && !a->isSeparator())
             listed << a->text() + (a->isChecked() ? QStringLiteral(" *") : QString());
     QCOMPARE(listed.size(), 2);
     QVERIFY(listed.filter(QStringLiteral(" *")).size() == 1);
-    QVERIFY(m->mnuCascade->isVisible() && m->mnuTile->isVisible());
+    QVERIFY(Frame::item(m, "mnuCascade")->isVisible() && Frame::item(m, "mnuTile")->isVisible());
 
     QWidget *background = m->mdiArea()->viewport();
     QTest::mouseClick(background, Qt::LeftButton, {}, QPoint(5, 5));

@@ -61,7 +61,7 @@ void ReliabilityTest::typingIsNeverReloadedAway()
     QCOMPARE(b->count(QStringLiteral("Refresh")), before);
     QCOMPARE(TestProgram::page(other)->count(QStringLiteral("Refresh")), otherBefore + 1);
     QVERIFY(typing->reloadPending());
-    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral(" Not reloaded: \"Site 1\" holds changes you have not sent."));
+    QCOMPARE(Frame::status(p.main())->text(1), QStringLiteral(" Not reloaded: \"Site 1\" holds changes you have not sent."));
 
     // Activation with refresh-on-activate respects the typing too.
     p.main()->StatusBarTabs_PanelClick(3);
@@ -88,7 +88,7 @@ void ReliabilityTest::unreachableSiteKeepsThePage()
     QCOMPARE(p.d.probe.probed, QList<QUrl>{QUrl(QStringLiteral("http://site1.test/"))});
     QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
     QVERIFY(w->reloadPending());
-    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral(" Not refreshed: site1.test is not answering; the page shown is kept."));
+    QCOMPARE(Frame::status(p.main())->text(1), QStringLiteral(" Not refreshed: site1.test is not answering; the page shown is kept."));
     p.main()->Timer1_Timer(); // still down: tried again, still kept
     QCOMPARE(p.d.probe.probed.size(), 2);
     QCOMPARE(b->count(QStringLiteral("Refresh")), 0);
@@ -115,7 +115,7 @@ void ReliabilityTest::pagesHealAfterTheirRendererDies()
     FakeBrowser *other = TestProgram::page(p.windows().last());
     emit b->RendererCrashed();
     QVERIFY(w->crashNotice()->isVisible());
-    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral(" \"Site 1\" stopped working; reloading it."));
+    QCOMPARE(Frame::status(p.main())->text(1), QStringLiteral(" \"Site 1\" stopped working; reloading it."));
     QTRY_COMPARE_WITH_TIMEOUT(b->count(QStringLiteral("Refresh")), 1, 10000);
     emit b->DownloadComplete();
     QVERIFY(!w->crashNotice()->isVisible());
@@ -150,11 +150,11 @@ void ReliabilityTest::thirtyDaysOfTicks()
     countAndForget();
     reloads.fill(0);
     long rssAtDay1 = 0;
-    QString lastTip = p.main()->StatusBar1->text(2);
+    QString lastTip = Frame::status(p.main())->text(2);
     const int ticks = 30 * 24 * 60;
     for (int minute = 1; minute <= ticks; ++minute) {
         p.main()->Timer1_Timer();
-        const QString tip = p.main()->StatusBar1->text(2);
+        const QString tip = Frame::status(p.main())->text(2);
         QVERIFY(tip != lastTip);
         lastTip = tip;
         if (minute % 1440 == 0) {
@@ -183,16 +183,16 @@ void ReliabilityTest::skippedPageKeepsItsNote()
     TestProgram::page(p.windows().first())->title = QStringLiteral("Front page");
     p.main()->Timer1_Timer();
     emit TestProgram::page(p.windows().first())->DownloadComplete();
-    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral("Front page "));
+    QCOMPARE(Frame::status(p.main())->text(1), QStringLiteral("Front page "));
     p.main()->StatusBarTabs_PanelClick(3);
-    QCOMPARE(p.main()->StatusBar1->text(1), kTypingNote);
+    QCOMPARE(Frame::status(p.main())->text(1), kTypingNote);
     emit second->DownloadComplete(); // the person's own navigation in it
-    QCOMPARE(p.main()->StatusBar1->text(1), kTypingNote);
+    QCOMPARE(Frame::status(p.main())->text(1), kTypingNote);
     second->editing = false;
     p.main()->Timer1_Timer();
     p.main()->StatusBarTabs_PanelClick(2);
     p.main()->StatusBarTabs_PanelClick(3);
-    QVERIFY(p.main()->StatusBar1->text(1) != kTypingNote);
+    QVERIFY(Frame::status(p.main())->text(1) != kTypingNote);
 }
 
 // The full-screen page: the person's typing, a site that does not answer and a dead
@@ -202,7 +202,7 @@ void ReliabilityTest::fullScreenPageHasTheSameGuards()
     TestProgram p;
     p.start(sites(2), "0,-1,1,0,0,-1\r\n");
     p.main()->StatusBarTabs_PanelClick(3);
-    p.main()->mnuFullScreen->trigger();
+    Frame::item(p.main(), "mnuFullScreen")->trigger();
     frmHTMLBrowserFullScreen *fs = p.main()->fullScreenWindow();
     QVERIFY(fs);
     FakeBrowser *b = qobject_cast<FakeBrowser *>(fs->WebBrowser1);

@@ -267,7 +267,7 @@ private slots:
     void tickingAutoLoadOpensMenuSlot()
     {
         Running r(Ini::Tile, Top8().slot(3, "https://c.example/", false, "Cee"));
-        QVERIFY(r.main()->mnuURLs[2]->isVisible());
+        QVERIFY(Frame::urlItem(r.main(), 2)->isVisible());
         QVERIFY(!r.window(3));
         r.setUp([](frmURLs *f) {
             f->chkAutoLoad[2]->setChecked(true);
@@ -275,8 +275,8 @@ private slots:
         });
         QVERIFY(r.window(3));
         QCOMPARE(navigations(r.window(3)), QStringList{QStringLiteral("Navigate https://c.example/")});
-        QVERIFY(!r.main()->mnuURLs[2]->isVisible());
-        QCOMPARE(r.main()->StatusBarTabs->text(4), QStringLiteral("Cee"));
+        QVERIFY(!Frame::urlItem(r.main(), 2)->isVisible());
+        QCOMPARE(Frame::tabs(r.main())->text(4), QStringLiteral("Cee"));
         QCOMPARE(r.d.ctx->state.Slots(3).closed, int16_t(0));
     }
 
@@ -313,7 +313,7 @@ private slots:
             f->cmdOK->click();
         });
         QVERIFY(r.d.readFile(QStringLiteral("velloran.dat")).contains("\r\n5,\"https://e.example/\",0,\"\"\r\n"));
-        QVERIFY(!r.main()->mnuURLs[4]->isVisible());
+        QVERIFY(!Frame::urlItem(r.main(), 4)->isVisible());
         QVERIFY(!r.window(5));
         QCOMPARE(r.d.sound.beeps, 1);
         QCOMPARE(r.d.messages.texts(), QStringList{QStringLiteral(
@@ -426,9 +426,9 @@ private slots:
         QCOMPARE(r.d.messages.texts(),
                  QStringList{QStringLiteral("Double quotes in an alias were replaced by apostrophes.")});
         QCOMPARE(r.d.messages.shown[0].icon, MsgIcon::Information);
-        QVERIFY(r.main()->mnuURLs[0]->isVisible());
-        QCOMPARE(r.main()->mnuURLs[0]->text(), QStringLiteral("Say 'hi'"));
-        QCOMPARE(r.main()->mnuURLs[1]->text(), QStringLiteral("https://b.example/?q=%22x%22"));
+        QVERIFY(Frame::urlItem(r.main(), 0)->isVisible());
+        QCOMPARE(Frame::urlItem(r.main(), 0)->text(), QStringLiteral("Say 'hi'"));
+        QCOMPARE(Frame::urlItem(r.main(), 1)->text(), QStringLiteral("https://b.example/?q=%22x%22"));
     }
 };
 

@@ -78,13 +78,13 @@ void StartupTest::fileCutInsideARecordClosesOpenedWindows()
     QCOMPARE(p.d.messages.texts(), QStringList{QStringLiteral("The URL data file is missing or corrupt. Re-enter your Top 8 URLs.")});
     QCOMPARE(p.main()->activeChild()->slot(), 3);
     for (int panel = 2; panel <= 9; ++panel)
-        QCOMPARE(p.main()->StatusBarTabs->bevel(panel), panel == 4 ? 1 : 2);
+        QCOMPARE(Frame::tabs(p.main())->bevel(panel), panel == 4 ? 1 : 2);
     p.main()->activeChild()->unload();
     QVERIFY(p.windows().isEmpty());
     QCOMPARE(p.d.ctx->windows.count(), 2); // host and main only
     QCOMPARE(p.d.dialogs.shown, QStringList{QStringLiteral("frmURLs")});
     // Their closing put both slots back on the File menu.
-    QVERIFY(p.main()->mnuURLs[0]->isVisible());
+    QVERIFY(Frame::urlItem(p.main(), 0)->isVisible());
     QCOMPARE(p.state().Slots(1).closed, int16_t(-1));
 }
 
@@ -111,13 +111,13 @@ void StartupTest::firstRunSetUpArrangesAtOnce()
     p.start(QByteArray(), QByteArray());
     // The first Top 8 shows as tabs at once, not only after a restart.
     QCOMPARE(p.windows().size(), 2);
-    QVERIFY(p.main()->StatusBarTabs->isVisible());
-    QCOMPARE(p.main()->StatusBarTabs->bevel(2), 1);
+    QVERIFY(Frame::tabs(p.main())->isVisible());
+    QCOMPARE(Frame::tabs(p.main())->bevel(2), 1);
     QCOMPARE(p.main()->activeChild()->tag(), QStringLiteral("1"));
-    QVERIFY(!p.main()->mnuTile->isVisible());
+    QVERIFY(!Frame::item(p.main(), "mnuTile")->isVisible());
     QCOMPARE(p.state().FirstRun, int16_t(0));
     // Set Up opened again shows what was saved, so a second OK cannot blank the Top 8.
-    p.main()->mnuSetup->trigger();
+    Frame::item(p.main(), "mnuSetup")->trigger();
     QCOMPARE(rowsSeenSecondTime, (QStringList{QStringLiteral("http://one.test/"), QStringLiteral("http://two.test/")}));
 }
 
@@ -132,16 +132,16 @@ void StartupTest::slotsTwoAndFive()
     QCOMPARE(p.page(w)->calls.first(), QStringLiteral("Navigate http://two.test/"));
     QCOMPARE(w->caption(), QStringLiteral("http://two.test/"));
     QCOMPARE(w->Toolbar1->buttonToolTip(8), QStringLiteral("Home - http://two.test/"));
-    QVERIFY(p.main()->mnuURLs[4]->isVisible());
-    QCOMPARE(p.main()->mnuURLs[4]->text(), QStringLiteral("Five && more"));
-    QVERIFY(!p.main()->mnuURLs[1]->isVisible());
+    QVERIFY(Frame::urlItem(p.main(), 4)->isVisible());
+    QCOMPARE(Frame::urlItem(p.main(), 4)->text(), QStringLiteral("Five && more"));
+    QVERIFY(!Frame::urlItem(p.main(), 1)->isVisible());
     for (int s : {1, 3, 4, 6, 7, 8})
         QCOMPARE(p.state().Slots(s).closed, int16_t(-1));
     QCOMPARE(p.state().Slots(2).closed, int16_t(0));
     QCOMPARE(p.state().Slots(5).closed, int16_t(0));
     QVERIFY(p.state().Slots(5).url.isEmpty());
-    QVERIFY(p.main()->mnuEdit->menuAction()->isVisible());
-    QVERIFY(p.main()->mnuView->menuAction()->isVisible());
+    QVERIFY(Frame::menu(p.main(), "mnuEdit")->menuAction()->isVisible());
+    QVERIFY(Frame::menu(p.main(), "mnuView")->menuAction()->isVisible());
     QVERIFY(p.d.dialogs.shown.isEmpty());
 }
 
@@ -153,18 +153,18 @@ void StartupTest::allAutoloadOffOpensSetUp()
         p.start(dat);
         QVERIFY(p.windows().isEmpty());
         QCOMPARE(p.d.dialogs.shown, QStringList{QStringLiteral("frmURLs")});
-        QVERIFY(p.main()->mnuURLs[0]->isVisible());
-        QVERIFY(p.main()->mnuURLs[2]->isVisible());
-        QVERIFY(p.main()->StatusBarTabs->isVisible()); // tabbed: shown without any tab text
+        QVERIFY(Frame::urlItem(p.main(), 0)->isVisible());
+        QVERIFY(Frame::urlItem(p.main(), 2)->isVisible());
+        QVERIFY(Frame::tabs(p.main())->isVisible()); // tabbed: shown without any tab text
         for (int i = 2; i <= 9; ++i)
-            QVERIFY(p.main()->StatusBarTabs->text(i).isEmpty());
-        QVERIFY(!p.main()->mnuEdit->menuAction()->isVisible());
+            QVERIFY(Frame::tabs(p.main())->text(i).isEmpty());
+        QVERIFY(!Frame::menu(p.main(), "mnuEdit")->menuAction()->isVisible());
     }
     {
         TestProgram p;
         p.start(dat, Ini::Cascade);
-        QVERIFY(!p.main()->StatusBarTabs->isVisible()); // cascade keeps the strip hidden
-        QVERIFY(!p.main()->mnuNavigationBar->isVisible());
+        QVERIFY(!Frame::tabs(p.main())->isVisible()); // cascade keeps the strip hidden
+        QVERIFY(!Frame::item(p.main(), "mnuNavigationBar")->isVisible());
     }
 }
 
@@ -205,7 +205,7 @@ void StartupTest::arrangements()
         TestProgram p;
         p.start(dat, Ini::Tile);
         QCOMPARE(p.windows().size(), 3);
-        QVERIFY(!p.main()->StatusBarTabs->isVisible());
+        QVERIFY(!Frame::tabs(p.main())->isVisible());
         QVERIFY(qobject_cast<frmHTMLBrowser *>(p.windows().first()));
         const QRect area = p.main()->mdiArea()->viewport()->rect();
         int y = 0;
@@ -228,20 +228,20 @@ void StartupTest::arrangements()
         for (BrowserWindowBase *win : w)
             QVERIFY(win->width() >= area.width() / 2 && win->height() >= area.height() / 2);
         QCOMPARE(p.main()->activeChild(), w.last());
-        QVERIFY(p.main()->mnuCascade->isVisible());
+        QVERIFY(Frame::item(p.main(), "mnuCascade")->isVisible());
     }
     {
         TestProgram p;
         p.start(dat);
-        PanelBar *tabs = p.main()->StatusBarTabs;
+        PanelBar *tabs = Frame::tabs(p.main());
         QVERIFY(tabs->isVisible());
         QCOMPARE(tabs->bevel(4), 1);
         QCOMPARE(tabs->text(4), QStringLiteral("C"));
         QCOMPARE(tabs->toolTip(4), QStringLiteral("http://c/"));
         QCOMPARE(tabs->tag(4).toInt(), 3);
         QCOMPARE(p.main()->activeChild()->tag(), QStringLiteral("3"));
-        QVERIFY(!p.main()->mnuCascade->isVisible());
-        QVERIFY(!p.main()->mnuTile->isVisible());
+        QVERIFY(!Frame::item(p.main(), "mnuCascade")->isVisible());
+        QVERIFY(!Frame::item(p.main(), "mnuTile")->isVisible());
         QCOMPARE(p.state().CurrentSlot, int16_t(3));
     }
 }
@@ -255,9 +255,9 @@ void StartupTest::tabLabelsOnSmallScreen()
                 .slot(2, "http://b/", true, "An alias of 23 letters.")
                 .slot(3, "http://c/"));
     QCOMPARE(p.state().TabTextLength, int16_t(14));
-    QCOMPARE(p.main()->StatusBarTabs->text(2), QStringLiteral("ath/index.html"));
-    QCOMPARE(p.main()->StatusBarTabs->text(3), QStringLiteral("An alias of 23"));
-    QCOMPARE(p.main()->StatusBarTabs->text(4), QStringLiteral("http://c/"));
+    QCOMPARE(Frame::tabs(p.main())->text(2), QStringLiteral("ath/index.html"));
+    QCOMPARE(Frame::tabs(p.main())->text(3), QStringLiteral("An alias of 23"));
+    QCOMPARE(Frame::tabs(p.main())->text(4), QStringLiteral("http://c/"));
 }
 
 void StartupTest::tabClicksAndCloseCell()
@@ -265,13 +265,13 @@ void StartupTest::tabClicksAndCloseCell()
     TestProgram p;
     p.start(Top8().slot(1, "http://a/", true, "A").slot(3, "http://c/", true, "C").slot(5, "http://e/", true, "E"));
     MDIForm1 *m = p.main();
-    PanelBar *tabs = m->StatusBarTabs;
+    PanelBar *tabs = Frame::tabs(m);
     m->StatusBarTabs_PanelClick(1); // the spacer: nothing
     m->StatusBarTabs_PanelClick(3); // slot 2 has no window: nothing
     QCOMPARE(m->activeChild()->tag(), QStringLiteral("1"));
 
     p.state().InTray = -1;
-    const QString tipBefore = m->StatusBar1->text(2);
+    const QString tipBefore = Frame::status(m)->text(2);
     QTest::mouseClick(tabs->cell(6), Qt::LeftButton);
     QCOMPARE(m->activeChild()->tag(), QStringLiteral("5"));
     QVERIFY(m->activeChild()->isVisible());
@@ -281,7 +281,7 @@ void StartupTest::tabClicksAndCloseCell()
     QCOMPARE(p.state().CurrentURL, QStringLiteral("http://e/"));
     QCOMPARE(p.state().InTray, int16_t(0));
     // Activation alternates the first two tips.
-    QCOMPARE(m->StatusBar1->text(2), tipBefore == Tips::Tip1 ? Tips::Tip2 : Tips::Tip1);
+    QCOMPARE(Frame::status(m)->text(2), tipBefore == Tips::Tip1 ? Tips::Tip2 : Tips::Tip1);
 
     m->StatusBarTabs_PanelClick(10); // closes slot 5's window
     QCOMPARE(p.windows().size(), 2);
@@ -290,8 +290,8 @@ void StartupTest::tabClicksAndCloseCell()
     QCOMPARE(tabs->text(4), QStringLiteral("C"));
     QCOMPARE(tabs->text(10), QStringLiteral("X"));
     QCOMPARE(tabs->bevel(10), 2);
-    QVERIFY(m->mnuURLs[4]->isVisible());
-    QCOMPARE(m->mnuURLs[4]->text(), QStringLiteral("E"));
+    QVERIFY(Frame::urlItem(m, 4)->isVisible());
+    QCOMPARE(Frame::urlItem(m, 4)->text(), QStringLiteral("E"));
 
     m->StatusBarTabs_PanelClick(2);
     m->StatusBarTabs_PanelClick(10);
@@ -300,18 +300,18 @@ void StartupTest::tabClicksAndCloseCell()
     QVERIFY(p.windows().isEmpty());
     QVERIFY(tabs->text(10).isEmpty());
     QCOMPARE(tabs->bevel(10), 0);
-    QVERIFY(!m->mnuEdit->menuAction()->isVisible());
-    QVERIFY(!m->mnuOpenInIE->isVisible());
+    QVERIFY(!Frame::menu(m, "mnuEdit")->menuAction()->isVisible());
+    QVERIFY(!Frame::item(m, "mnuOpenInIE")->isVisible());
     m->StatusBarTabs_PanelClick(10); // blank now: nothing
     QVERIFY(p.d.messages.shown.isEmpty());
 
     // Reopening a slot from the File menu brings the close cell back.
-    m->mnuURLs[2]->trigger();
+    Frame::urlItem(m, 2)->trigger();
     QCOMPARE(p.windows().size(), 1);
     QCOMPARE(p.windows().first()->tag(), QStringLiteral("3"));
     QCOMPARE(tabs->text(10), QStringLiteral("X"));
     QCOMPARE(tabs->bevel(10), 2);
-    QVERIFY(!m->mnuURLs[2]->isVisible());
+    QVERIFY(!Frame::urlItem(m, 2)->isVisible());
 }
 
 // The tab window's own close box, the current page after a close, and the last page
@@ -321,28 +321,28 @@ void StartupTest::closingPagesAmongOtherWindows()
     TestProgram p;
     p.start(Top8().slot(1, "http://a/", false, "A").slot(2, "http://b/", true, "B").slot(3, "http://c/", true, "C"));
     MDIForm1 *m = p.main();
-    QVERIFY(m->cmdCloseTab->isVisible());
+    QVERIFY(Frame::closeBox(m)->isVisible());
     m->StatusBarTabs_PanelClick(4);
-    m->cmdCloseTab->click(); // closes slot 3 as the X cell would
+    Frame::closeBox(m)->click(); // closes slot 3 as the X cell would
     QCOMPARE(p.windows().size(), 1);
-    QVERIFY(m->StatusBarTabs->text(4).isEmpty());
-    QCOMPARE(m->StatusBarTabs->text(10), QStringLiteral("X"));
+    QVERIFY(Frame::tabs(m)->text(4).isEmpty());
+    QCOMPARE(Frame::tabs(m)->text(10), QStringLiteral("X"));
     // Slot 1 is only listed on the File menu: the current page is slot 2's.
     QCOMPARE(p.state().CurrentSlot, int16_t(2));
     QCOMPARE(p.state().CurrentURL, QStringLiteral("http://b/"));
 
-    m->mnuScuts->trigger();
+    Frame::item(m, "mnuScuts")->trigger();
     m->StatusBarTabs_PanelClick(3);
-    m->cmdCloseTab->click(); // the last page, with Keyboard Shortcuts still open
+    Frame::closeBox(m)->click(); // the last page, with Keyboard Shortcuts still open
     QVERIFY(p.windows().isEmpty());
-    QVERIFY(!m->mnuEdit->menuAction()->isVisible() && !m->mnuView->menuAction()->isVisible());
-    QVERIFY(m->StatusBarTabs->text(10).isEmpty());
-    QVERIFY(!m->cmdCloseTab->isVisible());
+    QVERIFY(!Frame::menu(m, "mnuEdit")->menuAction()->isVisible() && !Frame::menu(m, "mnuView")->menuAction()->isVisible());
+    QVERIFY(Frame::tabs(m)->text(10).isEmpty());
+    QVERIFY(!Frame::closeBox(m)->isVisible());
     QVERIFY(p.d.messages.shown.isEmpty());
 
     TestProgram cascade;
     cascade.start(Top8().slot(1, "http://a/", true, "A"), Ini::Cascade);
-    QVERIFY(!cascade.main()->cmdCloseTab->isVisible()); // framed windows have their own
+    QVERIFY(!Frame::closeBox(cascade.main())->isVisible()); // framed windows have their own
 }
 
 void StartupTest::trayMenuStates()
@@ -354,7 +354,7 @@ void StartupTest::trayMenuStates()
     QVERIFY(!h->mnuMaximize->isEnabled()); // the main window starts maximized
     QVERIFY(!h->mnuSendToTray->isChecked());
 
-    p.main()->mnuSendToTray->trigger(); // Ctrl+T
+    Frame::item(p.main(), "mnuSendToTray")->trigger(); // Ctrl+T
     QVERIFY(!p.main()->isVisible());
     QCOMPARE(p.state().InTray, int16_t(0));
     QVERIFY(h->mnuSendToTray->isChecked());
@@ -418,11 +418,11 @@ void StartupTest::timerTicks()
     {
         TestProgram p;
         p.start(dat, "0,-1,1,0,0,-1\r\n");
-        p.main()->StatusBar1->setText(2, MDIForm1::StartTip);
+        Frame::status(p.main())->setText(2, MDIForm1::StartTip);
         QStringList tips;
         for (int i = 1; i <= 4; ++i) {
             p.main()->Timer1_Timer();
-            tips << p.main()->StatusBar1->text(2);
+            tips << Frame::status(p.main())->text(2);
             QCOMPARE(reloads(p), 2 * i); // every page, every tick (hidden tabs too)
         }
         QCOMPARE(tips, (QStringList{Tips::Tip1, Tips::Tip2, Tips::Tip3, Tips::Tip1}));
@@ -472,10 +472,10 @@ void StartupTest::browserWindowEvents()
     QVERIFY(w->Toolbar1->buttonEnabled(7));
     emit b->DownloadBegin();
     b->url = QStringLiteral("http://a/x");
-    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral(" Downloading http://a/ ..."));
+    QCOMPARE(Frame::status(p.main())->text(1), QStringLiteral(" Downloading http://a/ ..."));
     b->title = QStringLiteral("Page A");
     emit b->DownloadComplete();
-    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral("Page A "));
+    QCOMPARE(Frame::status(p.main())->text(1), QStringLiteral("Page A "));
     QVERIFY(!w->Toolbar1->buttonEnabled(7));
     emit b->CommandStateChange(2, true);
     QVERIFY(w->Toolbar1->buttonEnabled(5));
@@ -485,7 +485,7 @@ void StartupTest::browserWindowEvents()
     FakeBrowser *other = p.page(p.windows().last());
     other->title = QStringLiteral("Page B");
     emit other->DownloadComplete();
-    QCOMPARE(p.main()->StatusBar1->text(1), QStringLiteral("Page A "));
+    QCOMPARE(Frame::status(p.main())->text(1), QStringLiteral("Page A "));
     // Back with no history passes silently; a toolbar click always disables Stop.
     emit b->BeforeNavigate2();
     w->Toolbar1_ButtonClick(BrowserWindowBase::BtnBack);
