@@ -76,20 +76,12 @@ bool setAutostart(bool on, const QString &program, QString *error)
     return true;
 }
 
-int run(const QStringList &args)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Shows your favourite web sites at once, kept fresh, in one window."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption autostart(QStringLiteral("autostart"),
-                                       QStringLiteral("Start Velloran with the desktop session (on), or no longer (off)."),
-                                       QStringLiteral("on|off"));
-    parser.addOption(autostart);
+namespace {
 
-    // Qt's own options, taken by the application object once it exists; known here so
-    // that a mistyped option can be told apart before there is any desktop.
+// Qt's own options, taken by the application object once it exists; known here so
+// that a mistyped option can be told apart before there is any desktop.
+void addQtOptions(QCommandLineParser &parser)
+{
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
                              "qwindowicon", "qwindowtitle", "session", "display", "name", "style",
@@ -103,6 +95,42 @@ int run(const QStringList &args)
         o.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(o);
     }
+}
+
+int runAutostart(const QString &given)
+{
+    const QString value = given.toLower();
+    if (value != QLatin1String("on") && value != QLatin1String("off")) {
+        print(stderr, QStringLiteral("velloran: --autostart takes on or off, not '%1'.\n").arg(given));
+        return 2;
+    }
+    QString error;
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (!setAutostart(value == QLatin1String("on"), program, &error)) {
+        print(stderr, QStringLiteral("velloran: %1.\n").arg(error));
+        return 1;
+    }
+    print(stdout, value == QLatin1String("on")
+                      ? QStringLiteral("Velloran will start with the session (%1).\n").arg(autostartEntryPath())
+                      : QStringLiteral("Velloran will no longer start with the session.\n"));
+    return 0;
+}
+
+} // namespace
+
+int run(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Shows your favourite web sites at once, kept fresh, in one window."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption autostart(QStringLiteral("autostart"),
+                                       QStringLiteral("Start Velloran with the desktop session (on), or no longer (off)."),
+                                       QStringLiteral("on|off"));
+    parser.addOption(autostart);
+    addQtOptions(parser);
+
     // Whatever follows --webEngineArgs belongs to the web engine.
     QStringList ours = args;
     if (const qsizetype engine = ours.indexOf(QStringLiteral("--webEngineArgs")); engine > 0)
@@ -123,24 +151,8 @@ int run(const QStringList &args)
                                                       QCoreApplication::applicationVersion()));
         return 0;
     }
-    if (parser.isSet(autostart)) {
-        const QString value = parser.value(autostart).toLower();
-        if (value != QLatin1String("on") && value != QLatin1String("off")) {
-            print(stderr, QStringLiteral("velloran: --autostart takes on or off, not '%1'.\n")
-                              .arg(parser.value(autostart)));
-            return 2;
-        }
-        QString error;
-        const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-        if (!setAutostart(value == QLatin1String("on"), program, &error)) {
-            print(stderr, QStringLiteral("velloran: %1.\n").arg(error));
-            return 1;
-        }
-        print(stdout, value == QLatin1String("on")
-                          ? QStringLiteral("Velloran will start with the session (%1).\n").arg(autostartEntryPath())
-                          : QStringLiteral("Velloran will no longer start with the session.\n"));
-        return 0;
-    }
+    if (parser.isSet(autostart))
+        return runAutostart(parser.value(autostart));
     return StartProgram;
 }
 

@@ -57,20 +57,44 @@ clsTaskBar *frmRightClick::taskBar()
     return m_taskBar;
 }
 
-void frmRightClick::Form_Load()
+bool frmRightClick::takeInstanceLock()
 {
     // One Velloran per data folder; a lock left by a dead process is taken over.
     m_instanceLock = std::make_unique<QLockFile>(QDir(m_ctx.dataFolder).filePath(QStringLiteral("velloran.lock")));
     m_instanceLock->setStaleLockTime(0);
-    if (!m_instanceLock->tryLock(0)) {
-        // Only a running copy ends this one silently; any other failure says what is wrong.
-        const QString problem = dataFolderProblem(m_ctx.dataFolder, m_instanceLock->error());
-        m_instanceLock.reset();
-        if (!problem.isEmpty())
-            m_ctx.error(problem);
-        m_ctx.endProgram(problem.isEmpty() ? 0 : 1);
+    if (m_instanceLock->tryLock(0))
+        return true;
+    // Only a running copy ends this one silently; any other failure says what is wrong.
+    const QString problem = dataFolderProblem(m_ctx.dataFolder, m_instanceLock->error());
+    m_instanceLock.reset();
+    if (!problem.isEmpty())
+        m_ctx.error(problem);
+    m_ctx.endProgram(problem.isEmpty() ? 0 : 1);
+    return false;
+}
+
+void frmRightClick::createMainWindow()
+{
+    auto *main = new MDIForm1(m_ctx);
+    m_main = main;
+    connect(main, &MDIForm1::sendToTrayWanted, this, [this] {
+        hideMainWindow();
+        enterTrayMenuHiddenState();
+    });
+    connect(main, &MDIForm1::exitWanted, this, &frmRightClick::Form_Unload);
+    connect(main, &MDIForm1::trayLeaveWanted, this, [this] {
+        if (mnuSendToTray->isChecked())
+            mnuSendToTray_Click();
+    });
+    connect(main, &MDIForm1::windowStateChanged, this, &frmRightClick::updateTrayItemsForState);
+    main->showMaximized();
+    main->Form_Load();
+}
+
+void frmRightClick::Form_Load()
+{
+    if (!takeInstanceLock())
         return;
-    }
 
     Trap t(m_ctx, ErrorPolicy::longMsg());
     bool refused = false;
@@ -107,22 +131,7 @@ void frmRightClick::Form_Load()
     });
     t([&] { taskBar()->AddIconToTray(windowIcon(), 1); });
     t([&] { taskBar()->ChangeTip(QStringLiteral("Velloran"), 1); });
-    t([&] {
-        auto *main = new MDIForm1(m_ctx);
-        m_main = main;
-        connect(main, &MDIForm1::sendToTrayWanted, this, [this] {
-            hideMainWindow();
-            enterTrayMenuHiddenState();
-        });
-        connect(main, &MDIForm1::exitWanted, this, &frmRightClick::Form_Unload);
-        connect(main, &MDIForm1::trayLeaveWanted, this, [this] {
-            if (mnuSendToTray->isChecked())
-                mnuSendToTray_Click();
-        });
-        connect(main, &MDIForm1::windowStateChanged, this, &frmRightClick::updateTrayItemsForState);
-        main->showMaximized();
-        main->Form_Load();
-    });
+    t([&] { createMainWindow(); });
 }
 
 void frmRightClick::Form_Unload()

@@ -61,6 +61,9 @@ public:
             *mnuSendToTray = nullptr, *sep1 = nullptr, *mnuExit = nullptr;
 
 private:
+    // The lock that keeps this copy the only one on its data folder; false ends it.
+    bool takeInstanceLock();
+    void createMainWindow();
     void unminimizeOnNextShow(QWidget *window);
     QPointer<QObject> m_unminimize;
     // A tray came or went while the program runs.
