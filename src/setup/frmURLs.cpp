@@ -395,12 +395,8 @@ bool frmURLs::minutesCheckedForOk()
     return false;
 }
 
-void frmURLs::cmdOK_Click()
+ErrorPolicy frmURLs::okFailurePolicy()
 {
-    if (!minutesCheckedForOk())
-        return;
-    auto &s = m_ctx.state;
-    QPointer<frmSplash> splash;
     ErrorPolicy p;
     p.custom = [this](const RuntimeError &e) {
         // A file still open elsewhere, or a minimized window refusing a move, is harmless.
@@ -413,7 +409,16 @@ void frmURLs::cmdOK_Click()
         m_ctx.endProgram(1);
         return true;
     };
-    Trap t(m_ctx, p);
+    return p;
+}
+
+void frmURLs::cmdOK_Click()
+{
+    if (!minutesCheckedForOk())
+        return;
+    auto &s = m_ctx.state;
+    QPointer<frmSplash> splash;
+    Trap t(m_ctx, okFailurePolicy());
     t([&] { hide(); });
     t([&] {
         splash = new frmSplash(m_ctx);

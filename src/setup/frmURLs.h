@@ -6,6 +6,7 @@
 
 class AppContext;
 class Trap;
+struct ErrorPolicy;
 class QCheckBox;
 class QGridLayout;
 class QGroupBox;
@@ -71,6 +72,8 @@ private:
     std::array<UrlRecord, 8> rowsToSave(bool &aliasHadQuote) const;
     void saveRefreshOptions(Trap &t);
     bool minutesCheckedForOk();
+    // A failed OK restores the frame and ends the program, but for the harmless errors.
+    ErrorPolicy okFailurePolicy();
     QGridLayout *buildRows();
     QGroupBox *buildRefreshOptions();
     QGroupBox *buildStartupOptions();
