@@ -17,8 +17,6 @@ class clsTaskBar : public QObject
 public:
     explicit clsTaskBar(TrayService &tray, QObject *parent = nullptr);
 
-    static constexpr int CallbackMessage = 1793;
-
     // 1 when there is a desktop to show windows on, whether or not it has a tray.
     int fnTaskbarExists() const;
     void AddIconToTray(const QIcon &icon, int id);

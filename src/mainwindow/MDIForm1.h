@@ -153,7 +153,6 @@ private:
     QPointer<QMdiSubWindow> m_lastActivated;
     QPointer<frmHTMLBrowserFullScreen> m_fullScreen;
     QPointer<QWidget> m_help, m_about, m_shortcuts;
-    bool m_closing = false;
 
     // The tab strip's bar (its cells are the tab strip's business: see TabStrip).
     PanelBar *StatusBarTabs = nullptr;
