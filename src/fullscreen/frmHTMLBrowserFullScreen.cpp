@@ -111,14 +111,7 @@ frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
     // Holds the title of the page last loaded; never shown.
     txtCurrentURL = new QLineEdit(this);
     txtCurrentURL->hide();
-    m_page = new PageController(ctx, this, WebBrowser1, Toolbar1, txtCurrentURL, [this] { return HomeCaption; },
-                                {.beforeNavigate = ErrorPolicy::navigation(),
-                                 .downloadBegin = ErrorPolicy::navigation(),
-                                 .navigateComplete = navigateCompletePolicy(ctx)});
-    connect(m_page, &PageController::noteChanged, this, &frmHTMLBrowserFullScreen::showNote);
-    connect(m_page, &PageController::loadedNote, this, &frmHTMLBrowserFullScreen::showNote);
-    connect(m_page, &PageController::relayoutWanted, this, &frmHTMLBrowserFullScreen::resizePage);
-    connect(m_page, &PageController::loadFinished, this, &frmHTMLBrowserFullScreen::refreshButtonOn);
+    createPageController();
 
     // A window-wide shortcut sees F11 even while the page holds the keyboard focus.
     auto *f11 = new QShortcut(this);
@@ -132,6 +125,18 @@ frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
     connect(cmbTop8, &QComboBox::activated, this, &frmHTMLBrowserFullScreen::cmbTop8_Click);
 
     ctx.windows.join(this);
+}
+
+void frmHTMLBrowserFullScreen::createPageController()
+{
+    m_page = new PageController(m_ctx, this, WebBrowser1, Toolbar1, txtCurrentURL, [this] { return HomeCaption; },
+                                {.beforeNavigate = ErrorPolicy::navigation(),
+                                 .downloadBegin = ErrorPolicy::navigation(),
+                                 .navigateComplete = navigateCompletePolicy(m_ctx)});
+    connect(m_page, &PageController::noteChanged, this, &frmHTMLBrowserFullScreen::showNote);
+    connect(m_page, &PageController::loadedNote, this, &frmHTMLBrowserFullScreen::showNote);
+    connect(m_page, &PageController::relayoutWanted, this, &frmHTMLBrowserFullScreen::resizePage);
+    connect(m_page, &PageController::loadFinished, this, &frmHTMLBrowserFullScreen::refreshButtonOn);
 }
 
 frmHTMLBrowserFullScreen::~frmHTMLBrowserFullScreen()

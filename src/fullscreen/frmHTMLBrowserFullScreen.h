@@ -74,7 +74,9 @@ private:
     // Runs activation unless it already ran since the window last became active.
     void activateOnce();
 
-    // This window's own steps of its page's DownloadComplete.
+    // The page's events, with this window's error policies and its own steps of
+    // DownloadComplete.
+    void createPageController();
     void showNote(const QString &text);
     void resizePage();
     void refreshButtonOn();
