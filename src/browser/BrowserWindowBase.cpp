@@ -1,7 +1,6 @@
 #include "browser/BrowserWindowBase.h"
 #include "browser/BrowserControl.h"
 #include "platform/Geometry.h"
-#include "browser/PageButtons.h"
 #include "browser/PageKeeper.h"
 #include "platform/AppContext.h"
 #include "platform/ToolBar.h"
@@ -25,7 +24,7 @@ QList<VToolBar::ButtonSpec> toolbarButtons()
         {S::Button, {}, QStringLiteral("Open in IE"), QStringLiteral(":/icons/openexternal.svg")},
         {S::Placeholder, {}, {}, {}},
     };
-    buttons += PageButtons::navigationSpecs(); // positions 4 to 8
+    buttons += PageController::navigationSpecs(); // positions 4 to 8
     buttons += QList<VToolBar::ButtonSpec>{
         {S::Separator, {}, {}, {}},
         {S::Button, {}, QStringLiteral("Print"), QStringLiteral(":/icons/print.svg")},
@@ -44,7 +43,8 @@ QList<VToolBar::ButtonSpec> toolbarButtons()
 
 } // namespace
 
-BrowserWindowBase::BrowserWindowBase(AppContext &ctx, const UrlRecord &record, const QString &readyCaption)
+BrowserWindowBase::BrowserWindowBase(AppContext &ctx, const UrlRecord &record, const QString &readyCaption,
+                                     const PageController::Policies &policies)
     : m_ctx(ctx), m_slot(record.slot), m_homeCaption(record.caption())
 {
     HomeURL = record.url;
@@ -66,17 +66,15 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, const UrlRecord &record, c
     m_body->installEventFilter(this);
 
     connect(Toolbar1, &VToolBar::buttonClick, this, &BrowserWindowBase::Toolbar1_ButtonClick);
-    connect(WebBrowser1, &BrowserControl::BeforeNavigate2, this, &BrowserWindowBase::WebBrowser1_BeforeNavigate2);
-    connect(WebBrowser1, &BrowserControl::CommandStateChange, this, &BrowserWindowBase::WebBrowser1_CommandStateChange);
-    connect(WebBrowser1, &BrowserControl::DownloadBegin, this, &BrowserWindowBase::WebBrowser1_DownloadBegin);
-    connect(WebBrowser1, &BrowserControl::DownloadComplete, this, &BrowserWindowBase::WebBrowser1_DownloadComplete);
-    connect(WebBrowser1, &BrowserControl::NavigateComplete2, this, &BrowserWindowBase::WebBrowser1_NavigateComplete2);
+    m_page = new PageController(ctx, this, WebBrowser1, Toolbar1, txtCurrentURL, [this] { return caption(); }, policies);
+    connect(m_page, &PageController::noteChanged, this, &BrowserWindowBase::statusNote);
+    connect(m_page, &PageController::downloadStarted, this, &BrowserWindowBase::showDownloading);
+    connect(m_page, &PageController::relayoutWanted, this, [this] { layoutPage(false, false, false); });
+    connect(m_page, &PageController::loadFinished, this, &BrowserWindowBase::showLoadedPage);
     connect(WebBrowser1, &BrowserControl::GotFocus, this, &BrowserWindowBase::WebBrowser1_GotFocus);
     connect(WebBrowser1, &BrowserControl::statusText, this, &BrowserWindowBase::statusNote);
     // One of the page's notifications was clicked: the page comes to the front.
     connect(WebBrowser1, &BrowserControl::wantsFront, this, &BrowserWindowBase::frontWanted);
-    m_keeper = new PageKeeper(ctx, WebBrowser1, m_body, [this] { return caption(); });
-    connect(m_keeper, &PageKeeper::noteChanged, this, &BrowserWindowBase::statusNote);
 
     // The registry finds a slot's window by its Tag.
     setFormTag(this, QString::number(m_slot));
@@ -109,12 +107,12 @@ void BrowserWindowBase::layoutPage(bool recomputeWidth, bool move, bool setToolb
     if (move)
         WebBrowser1->move(0, top);
     WebBrowser1->resize(int(BrowserWidth), std::max(0, innerHeight() - top));
-    m_keeper->placeNotice();
+    m_page->keeper()->placeNotice();
 }
 
 void BrowserWindowBase::Form_Load()
 {
-    Trap t(m_ctx, PageButtons::loadPolicy(m_ctx, *Toolbar1));
+    Trap t(m_ctx, m_page->loadPolicy());
     t([&] { setWindowTitle(m_homeCaption); });
     t([&] { WebBrowser1->Navigate(HomeURL); });
     t([&] { emit firstLoaded(); });
@@ -196,14 +194,15 @@ void BrowserWindowBase::statusNote(const QString &text)
         emit statusText(text);
 }
 
-void BrowserWindowBase::refreshSafely() { m_keeper->refreshSafely(); }
-bool BrowserWindowBase::reloadPending() const { return m_keeper->reloadPending(); }
-int BrowserWindowBase::recentCrashes() const { return m_keeper->recentCrashes(); }
-QLabel *BrowserWindowBase::crashNotice() const { return m_keeper->crashNotice(); }
+void BrowserWindowBase::refreshSafely() { m_page->keeper()->refreshSafely(); }
+bool BrowserWindowBase::reloadPending() const { return m_page->keeper()->reloadPending(); }
+int BrowserWindowBase::recentCrashes() const { return m_page->keeper()->recentCrashes(); }
+QLabel *BrowserWindowBase::crashNotice() const { return m_page->keeper()->crashNotice(); }
 
 QString BrowserWindowBase::pageStatus(const QString &text) const
 {
-    return m_keeper->note().isEmpty() ? text : m_keeper->note();
+    const QString note = m_page->keeper()->note();
+    return note.isEmpty() ? text : note;
 }
 
 void BrowserWindowBase::unload()
@@ -215,7 +214,7 @@ void BrowserWindowBase::closeEvent(QCloseEvent *event)
 {
     if (!m_unloaded) {
         m_unloaded = true;
-        m_keeper->stop();
+        m_page->keeper()->stop();
         Form_Unload();
         m_ctx.windows.leave(this);
     }
@@ -235,9 +234,9 @@ void BrowserWindowBase::Toolbar1_ButtonClick(int index)
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     switch (index) {
     case BtnOpenInIE: t([&] { OpenInNewWindow(); }); break;
-    case BtnRefresh: t([&] { m_keeper->userRefreshed(); RefreshPage(); }); break;
-    case BtnBack: NavigateBack(); break;
-    case BtnForward: t([&] { NavigateForward(); }); break;
+    case BtnRefresh: t([&] { m_page->RefreshPage(); }); break;
+    case BtnBack: m_page->NavigateBack(); break;
+    case BtnForward: t([&] { m_page->NavigateForward(); }); break;
     case BtnStop: t([&] { StopLoading(); }); break;
     case BtnHome: t([&] { NavigateHome(); }); break;
     case BtnPrint: t([&] { PrintPage(); }); break;
@@ -256,16 +255,6 @@ void BrowserWindowBase::OpenInNewWindow()
     if (url.isValid() && !url.isEmpty())
         m_ctx.shell->open(url);
 }
-
-void BrowserWindowBase::RefreshPage() { WebBrowser1->Refresh(); }
-
-void BrowserWindowBase::NavigateBack()
-{
-    Trap t(m_ctx, ErrorPolicy::navigation());
-    t([&] { WebBrowser1->GoBack(); });
-}
-
-void BrowserWindowBase::NavigateForward() { WebBrowser1->GoForward(); }
 
 void BrowserWindowBase::StopLoading()
 {
@@ -296,48 +285,16 @@ void BrowserWindowBase::mnuSendToTray_Click()
     t([&] { emit sendToTrayWanted(); });
 }
 
-void BrowserWindowBase::WebBrowser1_BeforeNavigate2()
+void BrowserWindowBase::showDownloading()
 {
-    Trap t(m_ctx, beforeNavigatePolicy());
-    t([&] { PageButtons::navigationStarting(*Toolbar1); });
+    if (isFront())
+        emit statusText(QStringLiteral(" Downloading ") + WebBrowser1->LocationURL() + QStringLiteral(" ..."));
 }
 
-void BrowserWindowBase::WebBrowser1_CommandStateChange(int command, bool enable)
+void BrowserWindowBase::showLoadedPage()
 {
-    Trap t(m_ctx, ErrorPolicy::shortMsg());
-    t([&] { PageButtons::historyChanged(*Toolbar1, command, enable); });
-}
-
-void BrowserWindowBase::WebBrowser1_DownloadBegin()
-{
-    Trap t(m_ctx, downloadBeginPolicy());
-    // A busy pointer rather than a blocking hourglass: the page stays usable while it loads.
-    t([&] { setCursor(Qt::BusyCursor); });
-    t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
-    t([&] {
-        if (isFront())
-            emit statusText(QStringLiteral(" Downloading ") + WebBrowser1->LocationURL() + QStringLiteral(" ..."));
-    });
-}
-
-void BrowserWindowBase::WebBrowser1_DownloadComplete()
-{
-    Trap t(m_ctx, ErrorPolicy::navigation());
-    t([&] { unsetCursor(); });
-    t([&] { m_keeper->pageLoaded(); });
-    t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
-    t([&] { layoutPage(false, false, false); });
-    t([&] { txtCurrentURL->setText(WebBrowser1->LocationName()); });
-    t([&] {
-        if (isFront())
-            emit statusText(pageStatus(WebBrowser1->LocationName() + QLatin1Char(' ')));
-    });
-}
-
-void BrowserWindowBase::WebBrowser1_NavigateComplete2()
-{
-    Trap t(m_ctx, ErrorPolicy::shortMsg());
-    t([&] { m_ctx.setScreenBusy(false); });
+    if (isFront())
+        emit statusText(pageStatus(WebBrowser1->LocationName() + QLatin1Char(' ')));
 }
 
 void BrowserWindowBase::WebBrowser1_GotFocus()

@@ -1,4 +1,5 @@
 #pragma once
+#include "browser/PageController.h"
 #include "platform/ErrorTrap.h"
 #include "core/UrlDataFile.h"
 #include <QMdiSubWindow>
@@ -8,18 +9,19 @@ class BrowserControl;
 class VToolBar;
 class QLineEdit;
 class QLabel;
-class PageKeeper;
 
 // One slot's page inside the main frame: a toolbar over the browser control. The tab
 // window and the cascade/tile window share everything here; each subclass holds only
-// what differs (activation, resize, unload and a few error policies).
+// what differs (activation, resize, unload and a few error policies). The page's load,
+// status and history events are its PageController's.
 class BrowserWindowBase : public QMdiSubWindow
 {
     Q_OBJECT
 public:
     // A window for one slot of the Top 8: it opens on the record's address and is
-    // named after its caption once loaded.
-    BrowserWindowBase(AppContext &ctx, const UrlRecord &record, const QString &readyCaption);
+    // named after its caption once loaded. `policies` are how its page events report errors.
+    BrowserWindowBase(AppContext &ctx, const UrlRecord &record, const QString &readyCaption,
+                      const PageController::Policies &policies);
     ~BrowserWindowBase() override;
 
     enum Button { BtnOpenInIE = 2, BtnRefresh = 4, BtnBack = 5, BtnForward = 6, BtnStop = 7, BtnHome = 8,
@@ -89,8 +91,6 @@ protected:
     void currentWindowPick();
     void tabHighlighting();
 
-    virtual ErrorPolicy beforeNavigatePolicy() const = 0;
-    virtual ErrorPolicy downloadBeginPolicy() const = 0;
     virtual ErrorPolicy showFullScreenPolicy() const = 0;
 
     void statusNote(const QString &text);
@@ -102,7 +102,7 @@ protected:
     void maximizeFrontWindow();
 
     AppContext &m_ctx;
-    PageKeeper *m_keeper = nullptr;
+    PageController *m_page = nullptr;
     QWidget *m_body = nullptr;
     bool m_unloaded = false;
 
@@ -111,18 +111,13 @@ private:
     const QString m_homeCaption;
 
     void OpenInNewWindow();
-    void RefreshPage();
-    void NavigateBack();
-    void NavigateForward();
     void StopLoading();
     void NavigateHome();
     void PrintPage();
     void ShowFullScreen();
 
-    void WebBrowser1_BeforeNavigate2();
-    void WebBrowser1_CommandStateChange(int command, bool enable);
-    void WebBrowser1_DownloadBegin();
-    void WebBrowser1_DownloadComplete();
-    void WebBrowser1_NavigateComplete2();
+    // This window's own steps of its page's DownloadBegin and DownloadComplete.
+    void showDownloading();
+    void showLoadedPage();
     void WebBrowser1_GotFocus();
 };

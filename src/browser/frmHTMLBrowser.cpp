@@ -3,7 +3,10 @@
 #include "platform/AppContext.h"
 
 frmHTMLBrowser::frmHTMLBrowser(AppContext &ctx, const UrlRecord &record)
-    : BrowserWindowBase(ctx, record, QStringLiteral("Ready - Browser"))
+    : BrowserWindowBase(ctx, record, QStringLiteral("Ready - Browser"),
+                        {.beforeNavigate = ErrorPolicy::navigation(),
+                         .downloadBegin = ErrorPolicy::navigation(),
+                         .navigateComplete = ErrorPolicy::shortMsg()})
 {
     setObjectName(QStringLiteral("frmHTMLBrowser"));
 }
@@ -34,16 +37,6 @@ void frmHTMLBrowser::Form_Unload()
         if (isLastBrowserWindow())
             emit lastPageClosed(false);
     });
-}
-
-ErrorPolicy frmHTMLBrowser::beforeNavigatePolicy() const
-{
-    return ErrorPolicy::navigation();
-}
-
-ErrorPolicy frmHTMLBrowser::downloadBeginPolicy() const
-{
-    return ErrorPolicy::navigation();
 }
 
 ErrorPolicy frmHTMLBrowser::showFullScreenPolicy() const

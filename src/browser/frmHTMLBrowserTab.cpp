@@ -2,7 +2,10 @@
 #include "platform/AppContext.h"
 
 frmHTMLBrowserTab::frmHTMLBrowserTab(AppContext &ctx, const UrlRecord &record)
-    : BrowserWindowBase(ctx, record, QStringLiteral("Ready - Tabbed Browser"))
+    : BrowserWindowBase(ctx, record, QStringLiteral("Ready - Tabbed Browser"),
+                        {.beforeNavigate = ErrorPolicy::navigation().negativeShown(),
+                         .downloadBegin = ErrorPolicy::shortMsg(),
+                         .navigateComplete = ErrorPolicy::shortMsg()})
 {
     setObjectName(QStringLiteral("frmHTMLBrowserTab"));
     // Tab windows fill the frame without a frame of their own: the strip is their tab bar.
@@ -44,16 +47,6 @@ void frmHTMLBrowserTab::Form_Unload()
         if (isLastBrowserWindow())
             emit lastPageClosed(true);
     });
-}
-
-ErrorPolicy frmHTMLBrowserTab::beforeNavigatePolicy() const
-{
-    return ErrorPolicy::navigation().negativeShown();
-}
-
-ErrorPolicy frmHTMLBrowserTab::downloadBeginPolicy() const
-{
-    return ErrorPolicy::shortMsg();
 }
 
 ErrorPolicy frmHTMLBrowserTab::showFullScreenPolicy() const

@@ -14,7 +14,5 @@ public:
 
 protected:
     void Form_Unload() override;
-    ErrorPolicy beforeNavigatePolicy() const override;
-    ErrorPolicy downloadBeginPolicy() const override;
     ErrorPolicy showFullScreenPolicy() const override;
 };

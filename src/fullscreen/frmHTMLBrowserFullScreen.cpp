@@ -1,7 +1,7 @@
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include "browser/BrowserControl.h"
 #include "platform/Geometry.h"
-#include "browser/PageButtons.h"
+#include "browser/PageController.h"
 #include "browser/PageKeeper.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
@@ -27,7 +27,7 @@ QList<VToolBar::ButtonSpec> navigationButtons()
         {S::Separator, {}, {}, {}},
         {S::Placeholder, {}, {}, {}},
     };
-    buttons += PageButtons::navigationSpecs(); // positions 4 to 8
+    buttons += PageController::navigationSpecs(); // positions 4 to 8
     buttons += QList<VToolBar::ButtonSpec>{
         {S::Separator, {}, {}, {}},
         {S::Button, {}, QStringLiteral("Favorites"), QStringLiteral(":/icons/favorites.svg")},
@@ -53,6 +53,23 @@ QList<QKeySequence> f11WithAnyModifiers()
     for (int bits = 0; bits < 16; ++bits) // Shift, Ctrl, Alt, Meta in the four bits
         keys.append(QKeySequence(QKeyCombination(Qt::KeyboardModifiers(bits << 25), Qt::Key_F11)));
     return keys;
+}
+
+// NavigateComplete2 here: 35601 and 35602 pass silently, 5 and 423 reset the pointer
+// without a message, any other error is reported as a navigation error.
+ErrorPolicy navigateCompletePolicy(AppContext &ctx)
+{
+    ErrorPolicy p;
+    p.custom = [&ctx](const RuntimeError &e) {
+        const int n = e.number();
+        if (n < 0 || n == 35601 || n == 35602)
+            return false;
+        if (n != 5 && n != 423)
+            ctx.error(navigationErrorText(e));
+        ctx.setScreenBusy(false);
+        return true;
+    };
+    return p;
 }
 
 } // namespace
@@ -94,8 +111,7 @@ frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
     // Holds the title of the page last loaded; never shown.
     txtCurrentURL = new QLineEdit(this);
     txtCurrentURL->hide();
-    m_keeper = new PageKeeper(ctx, WebBrowser1, this, [this] { return HomeCaption; });
-    connect(m_keeper, &PageKeeper::noteChanged, this, &frmHTMLBrowserFullScreen::showNote);
+    createPageController();
 
     // A window-wide shortcut sees F11 even while the page holds the keyboard focus.
     auto *f11 = new QShortcut(this);
@@ -107,13 +123,20 @@ frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
     connect(Toolbar2, &VToolBar::buttonClick, this, &frmHTMLBrowserFullScreen::Toolbar2_ButtonClick);
     // activated, not currentIndexChanged: only the user's own choice navigates.
     connect(cmbTop8, &QComboBox::activated, this, &frmHTMLBrowserFullScreen::cmbTop8_Click);
-    connect(WebBrowser1, &BrowserControl::BeforeNavigate2, this, &frmHTMLBrowserFullScreen::WebBrowser1_BeforeNavigate2);
-    connect(WebBrowser1, &BrowserControl::CommandStateChange, this, &frmHTMLBrowserFullScreen::WebBrowser1_CommandStateChange);
-    connect(WebBrowser1, &BrowserControl::DownloadBegin, this, &frmHTMLBrowserFullScreen::WebBrowser1_DownloadBegin);
-    connect(WebBrowser1, &BrowserControl::DownloadComplete, this, &frmHTMLBrowserFullScreen::WebBrowser1_DownloadComplete);
-    connect(WebBrowser1, &BrowserControl::NavigateComplete2, this, &frmHTMLBrowserFullScreen::WebBrowser1_NavigateComplete2);
 
     ctx.windows.join(this);
+}
+
+void frmHTMLBrowserFullScreen::createPageController()
+{
+    m_page = new PageController(m_ctx, this, WebBrowser1, Toolbar1, txtCurrentURL, [this] { return HomeCaption; },
+                                {.beforeNavigate = ErrorPolicy::navigation(),
+                                 .downloadBegin = ErrorPolicy::navigation(),
+                                 .navigateComplete = navigateCompletePolicy(m_ctx)});
+    connect(m_page, &PageController::noteChanged, this, &frmHTMLBrowserFullScreen::showNote);
+    connect(m_page, &PageController::loadedNote, this, &frmHTMLBrowserFullScreen::showNote);
+    connect(m_page, &PageController::relayoutWanted, this, &frmHTMLBrowserFullScreen::resizePage);
+    connect(m_page, &PageController::loadFinished, this, &frmHTMLBrowserFullScreen::refreshButtonOn);
 }
 
 frmHTMLBrowserFullScreen::~frmHTMLBrowserFullScreen()
@@ -123,7 +146,7 @@ frmHTMLBrowserFullScreen::~frmHTMLBrowserFullScreen()
 
 void frmHTMLBrowserFullScreen::Form_Load()
 {
-    Trap t(m_ctx, PageButtons::loadPolicy(m_ctx, *Toolbar1));
+    Trap t(m_ctx, m_page->loadPolicy());
     const auto &s = m_ctx.state;
     t([&] { ReturningToMainWindow = false; });
     t([&] { HomeURL = s.CurrentURL; });
@@ -157,11 +180,12 @@ void frmHTMLBrowserFullScreen::LayoutFullScreen()
     Toolbar2->raise();
     WebBrowser1->move(0, Toolbar1->height());
     WebBrowser1->resize(int(ClientWidth), std::max(0, height() - Toolbar1->height()));
-    m_keeper->placeNotice();
+    m_page->keeper()->placeNotice();
 }
 
-void frmHTMLBrowserFullScreen::refreshSafely() { m_keeper->refreshSafely(); }
-bool frmHTMLBrowserFullScreen::reloadPending() const { return m_keeper->reloadPending(); }
+void frmHTMLBrowserFullScreen::refreshSafely() { m_page->keeper()->refreshSafely(); }
+bool frmHTMLBrowserFullScreen::reloadPending() const { return m_page->keeper()->reloadPending(); }
+PageKeeper *frmHTMLBrowserFullScreen::keeper() const { return m_page->keeper(); }
 
 void frmHTMLBrowserFullScreen::showNote(const QString &text)
 {
@@ -227,13 +251,9 @@ void frmHTMLBrowserFullScreen::Toolbar1_ButtonClick(int index)
     Trap t(m_ctx, ErrorPolicy::shortMsg());
     switch (index) {
     case BtnRestore: t([&] { ReturnToMainWindow(); }); break;
-    case BtnRefresh: t([&] { m_keeper->userRefreshed(); WebBrowser1->Refresh(); }); break;
-    case BtnBack: {
-        Trap back(m_ctx, ErrorPolicy::navigation());
-        back([&] { WebBrowser1->GoBack(); });
-        break;
-    }
-    case BtnForward: t([&] { WebBrowser1->GoForward(); }); break;
+    case BtnRefresh: t([&] { m_page->RefreshPage(); }); break;
+    case BtnBack: m_page->NavigateBack(); break;
+    case BtnForward: t([&] { m_page->NavigateForward(); }); break;
     case BtnStop: t([&] { WebBrowser1->Stop(); }); break;
     case BtnHome: t([&] { WebBrowser1->Navigate(HomeURL); }); break;
     case BtnFavorites: t([&] { emit favoritesWanted(); }); break;
@@ -320,7 +340,7 @@ void frmHTMLBrowserFullScreen::closeEvent(QCloseEvent *event)
     if (m_unloaded)
         return;
     m_unloaded = true;
-    m_keeper->stop();
+    m_page->keeper()->stop();
     // Leave at once so counts and positions are right before the deferred delete.
     m_ctx.windows.leave(this);
     emit unloaded();
@@ -330,55 +350,15 @@ void frmHTMLBrowserFullScreen::closeEvent(QCloseEvent *event)
     }
 }
 
-void frmHTMLBrowserFullScreen::WebBrowser1_BeforeNavigate2()
+void frmHTMLBrowserFullScreen::resizePage()
 {
-    Trap t(m_ctx, ErrorPolicy::navigation());
-    t([&] { PageButtons::navigationStarting(*Toolbar1); });
+    WebBrowser1->resize(int(ClientWidth), std::max(0, height() - Toolbar1->height()));
 }
 
-void frmHTMLBrowserFullScreen::WebBrowser1_CommandStateChange(int command, bool enable)
+void frmHTMLBrowserFullScreen::refreshButtonOn()
 {
-    Trap t(m_ctx, ErrorPolicy::shortMsg());
-    t([&] { PageButtons::historyChanged(*Toolbar1, command, enable); });
-}
-
-void frmHTMLBrowserFullScreen::WebBrowser1_DownloadBegin()
-{
-    Trap t(m_ctx, ErrorPolicy::navigation());
-    // A busy pointer rather than a blocking hourglass: the page stays usable while it loads.
-    t([&] { setCursor(Qt::BusyCursor); });
-    t([&] { Toolbar1->setButtonEnabled(BtnStop, true); });
-}
-
-void frmHTMLBrowserFullScreen::WebBrowser1_DownloadComplete()
-{
-    Trap t(m_ctx, ErrorPolicy::navigation());
-    t([&] { unsetCursor(); });
-    t([&] { m_keeper->pageLoaded(); });
-    t([&] { showNote(m_keeper->note()); });
-    t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
-    t([&] { WebBrowser1->resize(int(ClientWidth), std::max(0, height() - Toolbar1->height())); });
-    t([&] { txtCurrentURL->setText(WebBrowser1->LocationName()); });
-    t([&] {
-        if (!Toolbar1->buttonEnabled(BtnRefresh))
-            Toolbar1->setButtonEnabled(BtnRefresh, true);
-    });
-}
-
-void frmHTMLBrowserFullScreen::WebBrowser1_NavigateComplete2()
-{
-    ErrorPolicy p;
-    p.custom = [this](const RuntimeError &e) {
-        const int n = e.number();
-        if (n < 0 || n == 35601 || n == 35602)
-            return false;
-        if (n != 5 && n != 423)
-            m_ctx.error(navigationErrorText(e));
-        m_ctx.setScreenBusy(false);
-        return true;
-    };
-    Trap t(m_ctx, p);
-    t([&] { m_ctx.setScreenBusy(false); });
+    if (!Toolbar1->buttonEnabled(BtnRefresh))
+        Toolbar1->setButtonEnabled(BtnRefresh, true);
 }
 
 void frmHTMLBrowserFullScreen::showInFront()

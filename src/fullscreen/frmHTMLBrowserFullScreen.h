@@ -8,6 +8,7 @@ class VToolBar;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class PageController;
 class PageKeeper;
 
 // One Top 8 page over the whole screen, outside the main window: the navigation bar
@@ -38,7 +39,7 @@ public:
     // The timer's and activation's reload: the same guards as the pages in the main window.
     void refreshSafely();
     bool reloadPending() const;
-    PageKeeper *keeper() const { return m_keeper; }
+    PageKeeper *keeper() const;
     // Shows the window in front, restored if it was minimized; activation runs once.
     void showInFront();
 
@@ -73,16 +74,15 @@ private:
     // Runs activation unless it already ran since the window last became active.
     void activateOnce();
 
-    void WebBrowser1_BeforeNavigate2();
-    void WebBrowser1_CommandStateChange(int command, bool enable);
-    void WebBrowser1_DownloadBegin();
-    void WebBrowser1_DownloadComplete();
-    void WebBrowser1_NavigateComplete2();
-
+    // The page's events, with this window's error policies and its own steps of
+    // DownloadComplete.
+    void createPageController();
     void showNote(const QString &text);
+    void resizePage();
+    void refreshButtonOn();
 
     AppContext &m_ctx;
-    PageKeeper *m_keeper = nullptr;
+    PageController *m_page = nullptr;
     bool ReturningToMainWindow = false;
     bool m_unloaded = false;
     bool m_activated = false;
