@@ -1,15 +1,27 @@
-// Pages that the program keeps fresh for weeks without losing what the user typed,
-// without swapping a good page for an error page, and healing after a renderer dies.
+// Keeping pages fresh: the timer's ticks, and reloads that never cost the person their
+// typing or their page (an unreachable site, a dead renderer), over thirty days.
 #include "FakeBrowser.h"
 #include "TestProgram.h"
+#include "app/clsTaskBar.h"
 #include "app/frmRightClick.h"
 #include "browser/BrowserWindowBase.h"
 #include "browser/PageKeeper.h"
+#include "browser/frmHTMLBrowser.h"
+#include "browser/frmHTMLBrowserTab.h"
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include "mainwindow/MDIForm1.h"
 #include "mainwindow/Tips.h"
 #include "platform/PanelBar.h"
+#include "platform/ToolBar.h"
+#include "setup/frmURLs.h"
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -35,10 +47,11 @@ long residentKiB()
 
 } // namespace
 
-class ReliabilityTest : public QObject
+class RefreshTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void timerTicks();
     void typingIsNeverReloadedAway();
     void unreachableSiteKeepsThePage();
     void pagesHealAfterTheirRendererDies();
@@ -47,7 +60,63 @@ private slots:
     void fullScreenPageHasTheSameGuards();
 };
 
-void ReliabilityTest::typingIsNeverReloadedAway()
+void RefreshTest::timerTicks()
+{
+    auto reloads = [](TestProgram &p) {
+        int n = 0;
+        for (BrowserWindowBase *w : p.windows())
+            n += p.page(w)->count(QStringLiteral("Refresh"));
+        return n;
+    };
+    const QByteArray dat = Top8().slot(1, "http://a/", true, "A").slot(2, "http://b/", true, "B");
+    {
+        TestProgram p;
+        p.start(dat, "0,-1,1,0,0,-1\r\n");
+        Frame::status(p.main())->setText(2, MDIForm1::StartTip);
+        QStringList tips;
+        for (int i = 1; i <= 4; ++i) {
+            p.main()->Timer1_Timer();
+            tips << Frame::status(p.main())->text(2);
+            QCOMPARE(reloads(p), 2 * i); // every page, every tick (hidden tabs too)
+        }
+        QCOMPARE(tips, (QStringList{Tips::Tip1, Tips::Tip2, Tips::Tip3, Tips::Tip1}));
+    }
+    {
+        TestProgram p;
+        p.start(dat, "0,-1,5,0,0,-1\r\n");
+        QList<int> at;
+        for (int minute = 1; minute <= 15; ++minute) {
+            const int before = reloads(p);
+            p.main()->Timer1_Timer();
+            if (reloads(p) > before)
+                at << minute;
+        }
+        QCOMPARE(at, (QList<int>{5, 10, 15}));
+    }
+    {
+        TestProgram p;
+        p.start(dat);
+        for (int i = 0; i < 3; ++i)
+            p.main()->Timer1_Timer();
+        QCOMPARE(reloads(p), 0);
+        QCOMPARE(p.main()->MinutesElapsed, int16_t(3));
+        // Switched on (or lowered) below the minutes already counted: the next tick reloads.
+        p.state().RefreshEvery = -1;
+        p.state().RefreshMinutes = 2;
+        p.main()->Timer1_Timer();
+        QCOMPARE(reloads(p), 2);
+        QCOMPARE(p.main()->MinutesElapsed, int16_t(0));
+        p.main()->MinutesElapsed = 32767;
+        p.main()->Timer1_Timer(); // comes round to 0 instead of overflowing
+        QCOMPARE(p.main()->MinutesElapsed, int16_t(0));
+        p.main()->Timer1_Timer();
+        p.main()->Timer1_Timer();
+        QCOMPARE(reloads(p), 4);
+        QVERIFY(p.d.messages.shown.isEmpty());
+    }
+}
+
+void RefreshTest::typingIsNeverReloadedAway()
 {
     TestProgram p;
     p.start(sites(2), "-1,-1,1,0,0,-1\r\n");
@@ -75,7 +144,7 @@ void ReliabilityTest::typingIsNeverReloadedAway()
     QVERIFY(!typing->reloadPending());
 }
 
-void ReliabilityTest::unreachableSiteKeepsThePage()
+void RefreshTest::unreachableSiteKeepsThePage()
 {
     TestProgram p;
     p.start(sites(1), "0,-1,2,0,0,-1\r\n");
@@ -106,7 +175,7 @@ void ReliabilityTest::unreachableSiteKeepsThePage()
     QCOMPARE(TestProgram::page(local.windows().first())->count(QStringLiteral("Refresh")), 1);
 }
 
-void ReliabilityTest::pagesHealAfterTheirRendererDies()
+void RefreshTest::pagesHealAfterTheirRendererDies()
 {
     TestProgram p;
     p.start(sites(2));
@@ -132,7 +201,7 @@ void ReliabilityTest::pagesHealAfterTheirRendererDies()
     QVERIFY(p.d.messages.shown.isEmpty());
 }
 
-void ReliabilityTest::thirtyDaysOfTicks()
+void RefreshTest::thirtyDaysOfTicks()
 {
     TestProgram p;
     p.start(sites(8), "0,-1,7,0,0,-1\r\n");
@@ -174,7 +243,7 @@ void ReliabilityTest::thirtyDaysOfTicks()
 
 // A page skipped in the background keeps its note until it is reloaded, shown
 // whenever its window comes to the front.
-void ReliabilityTest::skippedPageKeepsItsNote()
+void RefreshTest::skippedPageKeepsItsNote()
 {
     TestProgram p;
     p.start(sites(2), "0,-1,1,0,0,-1\r\n");
@@ -197,7 +266,7 @@ void ReliabilityTest::skippedPageKeepsItsNote()
 
 // The full-screen page: the person's typing, a site that does not answer and a dead
 // renderer are handled as in the framed windows.
-void ReliabilityTest::fullScreenPageHasTheSameGuards()
+void RefreshTest::fullScreenPageHasTheSameGuards()
 {
     TestProgram p;
     p.start(sites(2), "0,-1,1,0,0,-1\r\n");
@@ -230,5 +299,5 @@ void ReliabilityTest::fullScreenPageHasTheSameGuards()
     delete fs;
 }
 
-QTEST_MAIN(ReliabilityTest)
-#include "tst_reliability.moc"
+QTEST_MAIN(RefreshTest)
+#include "tst_refresh.moc"

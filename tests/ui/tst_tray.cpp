@@ -1,18 +1,29 @@
-// Desktops without a tray, with a tray that comes later, and with a StatusNotifier
-// host: the icon, the Send to Icon Tray commands and the tray menu follow the tray.
+// The tray and the desktop: the tray menu's states, a desktop with no tray or a
+// StatusNotifier host, no desktop at all, and a data folder that cannot be used.
+#include "FakeBrowser.h"
 #include "TestProgram.h"
 #include "app/clsTaskBar.h"
 #include "app/frmRightClick.h"
 #include "browser/BrowserWindowBase.h"
-#include "mainwindow/MDIForm1.h"
-#include "platform/PanelBar.h"
+#include "browser/frmHTMLBrowser.h"
+#include "browser/frmHTMLBrowserTab.h"
 #include "core/DataFolder.h"
-#include <QTemporaryDir>
-#include <unistd.h>
-#include <QMenu>
-#include <QSystemTrayIcon>
+#include "mainwindow/MDIForm1.h"
+#include "mainwindow/Tips.h"
+#include "platform/PanelBar.h"
+#include "platform/ToolBar.h"
+#include "setup/frmURLs.h"
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 
@@ -20,17 +31,80 @@ const QByteArray kOnePage = Top8().slot(1, "http://a/", true, "A");
 
 } // namespace
 
-class DesktopsTest : public QObject
+class TrayTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void trayMenuStates();
+    void rightClickDismissalMaximizes();
     void noTrayMinimizesUntilATrayAppears();
     void noDesktopRefuses();
     void statusNotifierActivateAndHostMenu();
     void unusableDataFolderSaysWhy();
 };
 
-void DesktopsTest::noTrayMinimizesUntilATrayAppears()
+void TrayTest::trayMenuStates()
+{
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A"));
+    frmRightClick *h = p.host;
+    QVERIFY(h->mnuRestore->isVisible() && h->mnuMinimize->isVisible() && h->mnuMaximize->isVisible());
+    QVERIFY(!h->mnuMaximize->isEnabled()); // the main window starts maximized
+    QVERIFY(!h->mnuSendToTray->isChecked());
+
+    Frame::item(p.main(), "mnuSendToTray")->trigger(); // Ctrl+T
+    QVERIFY(!p.main()->isVisible());
+    QCOMPARE(p.state().InTray, int16_t(0));
+    QVERIFY(h->mnuSendToTray->isChecked());
+    QVERIFY(!h->mnuRestore->isVisible() && !h->mnuMinimize->isVisible() && !h->mnuMaximize->isVisible());
+    QVERIFY(!h->sep0->isVisible());
+    QVERIFY(h->sep1->isVisible() && h->mnuExit->isVisible());
+
+    h->mnuSendToTray->trigger(); // from the tray menu, checked: back
+    QVERIFY(p.main()->isVisible());
+    QVERIFY(!h->mnuSendToTray->isChecked());
+    QVERIFY(h->mnuRestore->isVisible() && h->sep0->isVisible());
+
+    // A browser window's toolbar button hides too, and marks the program as in the tray.
+    p.windows().first()->Toolbar1_ButtonClick(BrowserWindowBase::BtnSendToTray);
+    QVERIFY(!p.main()->isVisible());
+    QCOMPARE(p.state().InTray, int16_t(-1));
+    h->onLeftDoubleClick(); // double-click while in the tray brings it back
+    QVERIFY(p.main()->isVisible());
+    QVERIFY(!h->mnuSendToTray->isChecked());
+
+    h->onLeftDoubleClick(); // shown: restores to normal size
+    QVERIFY(!p.main()->isMaximized());
+    QVERIFY(!h->mnuRestore->isEnabled());
+
+    h->mnuExit->trigger();
+    QCOMPARE(p.d.process.ends, QList<int>{0});
+    QVERIFY(!h->taskBar()->iconVisible());
+}
+
+void TrayTest::rightClickDismissalMaximizes()
+{
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A"));
+    frmRightClick *h = p.host;
+    p.main()->showMinimized();
+    p.state().InTray = 0;
+    h->onRightButtonUp(); // dismissed
+    QCOMPARE(p.state().InTray, int16_t(-1));
+    QCOMPARE(p.d.menus.shown, QStringList{QStringLiteral("mnuPopup")});
+    QVERIFY(p.main()->isMaximized());
+
+    // Choosing Minimize keeps it minimized; the next dismissal maximizes again.
+    p.d.menus.choose = [h](QMenu *) { return h->mnuMinimize; };
+    h->onRightButtonUp();
+    QVERIFY(p.main()->isMinimized());
+    QCOMPARE(h->MinimizedFromTrayMenu, int16_t(0));
+    p.d.menus.choose = nullptr;
+    h->onRightButtonUp();
+    QVERIFY(p.main()->isMaximized());
+}
+
+void TrayTest::noTrayMinimizesUntilATrayAppears()
 {
     TestProgram p;
     p.d.tray.available = false;
@@ -68,7 +142,7 @@ void DesktopsTest::noTrayMinimizesUntilATrayAppears()
     QVERIFY(p.d.messages.shown.isEmpty());
 }
 
-void DesktopsTest::noDesktopRefuses()
+void TrayTest::noDesktopRefuses()
 {
     TestProgram p;
     p.d.tray.desktop = false;
@@ -78,7 +152,7 @@ void DesktopsTest::noDesktopRefuses()
     QVERIFY(!p.main());
 }
 
-void DesktopsTest::statusNotifierActivateAndHostMenu()
+void TrayTest::statusNotifierActivateAndHostMenu()
 {
     for (const bool sni : {false, true}) {
         TestProgram p;
@@ -111,7 +185,7 @@ void DesktopsTest::statusNotifierActivateAndHostMenu()
     }
 }
 
-void DesktopsTest::unusableDataFolderSaysWhy()
+void TrayTest::unusableDataFolderSaysWhy()
 {
     QTemporaryDir tmp;
     const QString file = tmp.filePath(QStringLiteral("plain-file"));
@@ -149,5 +223,5 @@ void DesktopsTest::unusableDataFolderSaysWhy()
     }
 }
 
-QTEST_MAIN(DesktopsTest)
-#include "tst_desktops.moc"
+QTEST_MAIN(TrayTest)
+#include "tst_tray.moc"
