@@ -97,66 +97,91 @@ bool PermissionBar::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
+namespace {
+
+// The site permissions dialog's parts, which its buttons fill again.
+struct PermissionsView
+{
+    QDialog *dialog;
+    QLabel *intro;
+    QTreeWidget *list;
+    QPushButton *forget;
+    QPushButton *forgetAll;
+    QDialogButtonBox *buttons;
+};
+
+PermissionsView buildPermissionsView(const QString &site, QWidget *parent)
+{
+    PermissionsView v{};
+    v.dialog = new QDialog(parent);
+    v.dialog->setAttribute(Qt::WA_DeleteOnClose);
+    v.dialog->setWindowTitle(QStringLiteral("Site Permissions for %1 - Velloran").arg(site));
+    auto *layout = new QVBoxLayout(v.dialog);
+    v.intro = new QLabel(v.dialog);
+    v.intro->setWordWrap(true);
+    v.intro->setTextFormat(Qt::PlainText);
+    v.list = new QTreeWidget(v.dialog);
+    v.list->setAccessibleName(QStringLiteral("Answers kept for %1").arg(site));
+    v.list->setHeaderLabels({QStringLiteral("The site may"), QStringLiteral("Your answer")});
+    v.list->setRootIsDecorated(false);
+    v.list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    v.forget = new QPushButton(QStringLiteral("&Forget"), v.dialog);
+    v.forget->setAccessibleDescription(QStringLiteral("The site asks again the next time it wants this"));
+    v.forgetAll = new QPushButton(QStringLiteral("Forget &All"), v.dialog);
+    v.buttons = new QDialogButtonBox(QDialogButtonBox::Close, v.dialog);
+    v.buttons->addButton(v.forget, QDialogButtonBox::ActionRole);
+    v.buttons->addButton(v.forgetAll, QDialogButtonBox::ActionRole);
+    layout->addWidget(v.intro);
+    layout->addWidget(v.list);
+    layout->addWidget(v.buttons);
+    return v;
+}
+
+// Lists the answers kept for the site (none when its page is gone).
+void fillPermissions(const PermissionsView &v, WebPage *page, const QString &origin, const QString &site)
+{
+    v.list->clear();
+    if (!page)
+        return;
+    const auto kept = page->session().sites().permissions(origin);
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
+        QString what = SiteSettings::permissionText(it.key());
+        what[0] = what[0].toUpper();
+        auto *item = new QTreeWidgetItem(v.list, {what, it.value() ? QStringLiteral("Allowed") : QStringLiteral("Blocked")});
+        item->setData(0, Qt::UserRole, int(it.key()));
+    }
+    v.intro->setText(kept.isEmpty() ? QStringLiteral("No answers are kept for %1: it asks before it may use anything.").arg(site)
+                                    : QStringLiteral("Velloran keeps these answers for %1. Forget one and the site asks again the next time it wants it.").arg(site));
+    if (v.list->topLevelItemCount() > 0)
+        v.list->setCurrentItem(v.list->topLevelItem(0));
+    v.forget->setEnabled(v.list->currentItem() != nullptr);
+    v.forgetAll->setEnabled(!kept.isEmpty());
+    if (kept.isEmpty())
+        v.buttons->button(QDialogButtonBox::Close)->setFocus();
+}
+
+} // namespace
+
 void showSitePermissions(WebPage *page, QWidget *parent)
 {
     const QString origin = WebPage::originKey(page->url());
     const QString site = page->siteName();
-    auto *dialog = new QDialog(parent);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Site Permissions for %1 - Velloran").arg(site));
-    auto *layout = new QVBoxLayout(dialog);
-    auto *intro = new QLabel(dialog);
-    intro->setWordWrap(true);
-    intro->setTextFormat(Qt::PlainText);
-    auto *list = new QTreeWidget(dialog);
-    list->setAccessibleName(QStringLiteral("Answers kept for %1").arg(site));
-    list->setHeaderLabels({QStringLiteral("The site may"), QStringLiteral("Your answer")});
-    list->setRootIsDecorated(false);
-    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    auto *forget = new QPushButton(QStringLiteral("&Forget"), dialog);
-    forget->setAccessibleDescription(QStringLiteral("The site asks again the next time it wants this"));
-    auto *forgetAll = new QPushButton(QStringLiteral("Forget &All"), dialog);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
-    buttons->addButton(forget, QDialogButtonBox::ActionRole);
-    buttons->addButton(forgetAll, QDialogButtonBox::ActionRole);
-    layout->addWidget(intro);
-    layout->addWidget(list);
-    layout->addWidget(buttons);
-
+    const PermissionsView v = buildPermissionsView(site, parent);
     QPointer<WebPage> guard(page);
-    auto fill = [=] {
-        list->clear();
-        if (!guard)
-            return;
-        const auto kept = guard->session().sites().permissions(origin);
-        for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
-            QString what = SiteSettings::permissionText(it.key());
-            what[0] = what[0].toUpper();
-            auto *item = new QTreeWidgetItem(list, {what, it.value() ? QStringLiteral("Allowed") : QStringLiteral("Blocked")});
-            item->setData(0, Qt::UserRole, int(it.key()));
-        }
-        intro->setText(kept.isEmpty() ? QStringLiteral("No answers are kept for %1: it asks before it may use anything.").arg(site)
-                                      : QStringLiteral("Velloran keeps these answers for %1. Forget one and the site asks again the next time it wants it.").arg(site));
-        if (list->topLevelItemCount() > 0)
-            list->setCurrentItem(list->topLevelItem(0));
-        forget->setEnabled(list->currentItem() != nullptr);
-        forgetAll->setEnabled(!kept.isEmpty());
-        if (kept.isEmpty())
-            buttons->button(QDialogButtonBox::Close)->setFocus();
-    };
-    QObject::connect(forget, &QPushButton::clicked, dialog, [=] {
-        if (guard && list->currentItem())
-            guard->forgetPermission(origin, SiteSettings::Permission(list->currentItem()->data(0, Qt::UserRole).toInt()));
+    auto fill = [=] { fillPermissions(v, guard, origin, site); };
+    QObject::connect(v.forget, &QPushButton::clicked, v.dialog, [=] {
+        if (guard && v.list->currentItem())
+            guard->forgetPermission(origin, SiteSettings::Permission(v.list->currentItem()->data(0, Qt::UserRole).toInt()));
         fill();
     });
-    QObject::connect(forgetAll, &QPushButton::clicked, dialog, [=] {
+    QObject::connect(v.forgetAll, &QPushButton::clicked, v.dialog, [=] {
         if (guard)
             for (SiteSettings::Permission p : guard->session().sites().permissions(origin).keys())
                 guard->forgetPermission(origin, p);
         fill();
     });
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+    QObject::connect(v.buttons, &QDialogButtonBox::rejected, v.dialog, &QDialog::close);
     fill();
-    dialog->resize(460, 300);
-    dialog->show();
+    v.dialog->resize(460, 300);
+    v.dialog->show();
 }
