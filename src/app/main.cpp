@@ -4,6 +4,7 @@
 #include "browser/WebEngineBrowser.h"
 #include "browser/web/WebSession.h"
 #include "platform/AppContext.h"
+#include "platform/Icons.h"
 #include "platform/RealServices.h"
 #include "core/DataFolder.h"
 #include <QApplication>
@@ -26,7 +27,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("velloran"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    QApplication::setWindowIcon(sharedIcon(QStringLiteral(":/icons/velloran.svg")));
     // The program lives on in the tray with no window shown; only its host ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     Q_INIT_RESOURCE(velloran);
