@@ -90,6 +90,7 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
         return m_session.sites().permission(WebPage::originKey(m_page->url()), SiteSettings::Permission::Notifications)
                == std::optional<bool>(true);
     });
+    m_lifecycle->watchCovering(m_view);
 
     QWebEngineScript watcher;
     watcher.setName(QStringLiteral("velloran-edits"));
