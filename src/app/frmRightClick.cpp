@@ -5,6 +5,7 @@
 #include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
+#include "platform/Icons.h"
 #include "platform/PanelBar.h"
 #include "core/DataFolder.h"
 #include <QCursor>
@@ -19,7 +20,7 @@ frmRightClick::frmRightClick(AppContext &ctx) : m_ctx(ctx)
 {
     setObjectName(QStringLiteral("frmRightClick"));
     setWindowTitle(QStringLiteral("Velloran"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    setWindowIcon(sharedIcon(QStringLiteral(":/icons/velloran.svg")));
     ctx.windows.join(this);
 
     mnuPopup = new QMenu(QStringLiteral("PopUp"), this);

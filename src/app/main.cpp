@@ -4,6 +4,7 @@
 #include "browser/WebEngineBrowser.h"
 #include "browser/web/WebSession.h"
 #include "platform/AppContext.h"
+#include "platform/Icons.h"
 #include "platform/RealServices.h"
 #include "core/DataFolder.h"
 #include <QApplication>
@@ -11,6 +12,61 @@
 #include <QPointer>
 #include <QStandardPaths>
 #include <memory>
+
+namespace {
+
+// The desktop facilities of a real run, handed to the program context.
+struct DesktopServices
+{
+    QtMessageBoxes messages;
+    QtDialogs dialogs;
+    QtProcessControl process;
+    QtSound sound;
+    DesktopShell shell;
+    QtScreen screen;
+    QtTray tray;
+    QtMenus menus;
+    NetworkProbe probe;
+
+    void wire(AppContext &ctx)
+    {
+        ctx.messages = &messages;
+        ctx.dialogs = &dialogs;
+        ctx.process = &process;
+        ctx.sound = &sound;
+        ctx.shell = &shell;
+        ctx.screen = &screen;
+        ctx.tray = &tray;
+        ctx.menus = &menus;
+        ctx.probe = &probe;
+    }
+};
+
+// Where the files live, and the length of a minute (shortened for tests).
+void placeFiles(AppContext &ctx)
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    ctx.dataFolder = resolveDataFolder(programFolder);
+    ctx.soundFolders = {programFolder, QDir(programFolder).absoluteFilePath(QStringLiteral("../share/velloran"))};
+    bool ok = false;
+    const int minuteMs = qEnvironmentVariableIntValue("VELLORAN_MINUTE_MS", &ok);
+    if (ok && minuteMs > 0)
+        ctx.minuteMs = minuteMs;
+}
+
+// Pages go before their profile, so the engine shuts down cleanly and keeps cookies.
+void closeWindows(QWidget *host)
+{
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != host && !w->parentWidget())
+            windows.append(w);
+    for (const QPointer<QWidget> &w : windows)
+        delete w.data();
+    delete host;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -26,41 +82,17 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("velloran"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    QApplication::setWindowIcon(sharedIcon(QStringLiteral(":/icons/velloran.svg")));
     // The program lives on in the tray with no window shown; only its host ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     Q_INIT_RESOURCE(velloran);
 
-    QtMessageBoxes messages;
-    QtDialogs dialogs;
-    QtProcessControl process;
-    QtSound sound;
-    DesktopShell shell;
-    QtScreen screen;
-    QtTray tray;
-    QtMenus menus;
-    NetworkProbe probe;
-
+    DesktopServices services;
     auto ctx = std::make_unique<AppContext>();
-    ctx->messages = &messages;
-    ctx->dialogs = &dialogs;
-    ctx->process = &process;
-    ctx->sound = &sound;
-    ctx->shell = &shell;
-    ctx->screen = &screen;
-    ctx->tray = &tray;
-    ctx->menus = &menus;
-    ctx->probe = &probe;
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    ctx->dataFolder = resolveDataFolder(programFolder);
-    ctx->soundFolders = {programFolder,
-                         QDir(programFolder).absoluteFilePath(QStringLiteral("../share/velloran"))};
-    bool ok = false;
-    const int minuteMs = qEnvironmentVariableIntValue("VELLORAN_MINUTE_MS", &ok);
-    if (ok && minuteMs > 0)
-        ctx->minuteMs = minuteMs;
+    services.wire(*ctx);
+    placeFiles(*ctx);
 
-    auto *web = new WebSession(ctx->dataFolder, &shell);
+    auto *web = new WebSession(ctx->dataFolder, &services.shell);
     ctx->browserFactory = [web](QWidget *parent) -> BrowserControl * {
         return new WebEngineBrowser(*web, parent);
     };
@@ -76,14 +108,7 @@ int main(int argc, char *argv[])
     if (!ctx->ended)
         code = app.exec();
 
-    // Pages go before their profile, so the engine shuts down cleanly and keeps cookies.
-    QList<QPointer<QWidget>> windows;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w != host && !w->parentWidget())
-            windows.append(w);
-    for (const QPointer<QWidget> &w : windows)
-        delete w.data();
-    delete host;
+    closeWindows(host);
     ctx.reset();
     delete web;
     return code;

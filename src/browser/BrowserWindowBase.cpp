@@ -3,6 +3,7 @@
 #include "platform/Geometry.h"
 #include "browser/PageKeeper.h"
 #include "platform/AppContext.h"
+#include "platform/Icons.h"
 #include "platform/ToolBar.h"
 #include <QCloseEvent>
 #include <QIcon>
@@ -50,7 +51,7 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, const UrlRecord &record, c
     HomeURL = record.url;
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(readyCaption);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    setWindowIcon(sharedIcon(QStringLiteral(":/icons/velloran.svg")));
     m_body = new QWidget(this);
     m_body->setObjectName(QStringLiteral("pageArea"));
     setWidget(m_body);

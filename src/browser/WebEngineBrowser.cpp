@@ -90,7 +90,14 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
         return m_session.sites().permission(WebPage::originKey(m_page->url()), SiteSettings::Permission::Notifications)
                == std::optional<bool>(true);
     });
+    m_lifecycle->watchCovering(m_view);
+    installEditWatcher();
+    connectLoadEvents();
+    connectPageRequests();
+}
 
+void WebEngineBrowser::installEditWatcher()
+{
     QWebEngineScript watcher;
     watcher.setName(QStringLiteral("velloran-edits"));
     watcher.setSourceCode(PageScripts::editWatcher(QUuid::createUuid().toString(QUuid::WithoutBraces)));
@@ -98,7 +105,10 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     watcher.setWorldId(QWebEngineScript::ApplicationWorld);
     watcher.setRunsOnSubFrames(true);
     m_page->scripts().insert(watcher);
+}
 
+void WebEngineBrowser::connectLoadEvents()
+{
     connect(m_page, &WebPage::mainFrameNavigation, this, &BrowserControl::BeforeNavigate2);
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_loading = true;
@@ -137,6 +147,11 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
                     && m_lifecycle->state() != QWebEnginePage::LifecycleState::Discarded)
                     emit RendererCrashed();
             });
+}
+
+// What the page asks of the program: status texts, the front, full screen, focus.
+void WebEngineBrowser::connectPageRequests()
+{
     connect(m_page, &WebPage::statusMessage, this, &BrowserControl::statusText);
     connect(m_page, &WebPage::wantsFront, this, [this] {
         emit wantsFront();
@@ -157,7 +172,6 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
         if (now && (now == m_view || m_view->isAncestorOf(now)))
             emit GotFocus();
     });
-
 }
 
 WebEngineBrowser::~WebEngineBrowser()

@@ -45,6 +45,9 @@ public:
     void zoomOut();
 
 private:
+    void installEditWatcher();
+    void connectLoadEvents();
+    void connectPageRequests();
     void reportHistoryState();
     void personNavigates();
 

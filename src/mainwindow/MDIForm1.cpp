@@ -8,6 +8,7 @@
 #include "mainwindow/Tips.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
+#include "platform/Icons.h"
 #include "platform/PanelBar.h"
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -23,7 +24,7 @@ MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ct
 {
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("Velloran"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
+    setWindowIcon(sharedIcon(QStringLiteral(":/icons/velloran.svg")));
     setAttribute(Qt::WA_QuitOnClose, false);
     ctx.windows.join(this);
 

@@ -59,7 +59,14 @@ void MDIForm1::showChild(BrowserWindowBase *w)
         for (BrowserWindowBase *other : childWindows())
             if (other != w && other->isTabWindow())
                 other->hide();
+        // A hidden window that is maximized is shown at its old size, hidden and shown
+        // again; its page would wake, freeze and wake. The page area waits for the end.
+        QWidget *body = w->isMaximized() || !w->isHidden() ? nullptr : w->widget();
+        if (body)
+            body->hide();
         w->showMaximized();
+        if (body)
+            body->show();
     } else {
         w->show();
     }

@@ -158,7 +158,7 @@ QAction *QtMenus::popup(QMenu *menu, const QPoint &at)
     return menu->exec(at);
 }
 
-NetworkProbe::NetworkProbe() : m_net(new QNetworkAccessManager) {}
+NetworkProbe::NetworkProbe() = default;
 
 NetworkProbe::~NetworkProbe()
 {
@@ -170,6 +170,9 @@ void NetworkProbe::probe(const QUrl &url, std::function<void(bool answers)> answ
     QNetworkRequest request(url);
     request.setTransferTimeout(5000);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // Made at the first probe: no network stack of its own is set up at start-up.
+    if (!m_net)
+        m_net = new QNetworkAccessManager;
     QNetworkReply *reply = m_net->head(request);
     // Only whether the site answers matters here, so a certificate the person chose to
     // trust in the page (a self-signed one) must not make the site look down.

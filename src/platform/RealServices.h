@@ -86,5 +86,5 @@ public:
     void probe(const QUrl &url, std::function<void(bool answers)> answer) override;
 
 private:
-    QNetworkAccessManager *m_net;
+    QNetworkAccessManager *m_net = nullptr;
 };

@@ -1,9 +1,9 @@
 #include "platform/ToolBar.h"
 
 #include "core/RuntimeError.h"
+#include "platform/Icons.h"
 
 #include <QAction>
-#include <QIcon>
 #include <QToolButton>
 
 namespace {
@@ -28,7 +28,7 @@ VToolBar::VToolBar(const QList<ButtonSpec> &buttons, QWidget *parent)
         case ButtonStyle::Button: {
             e.action = new QAction(this);
             if (!item.icon.isEmpty())
-                e.action->setIcon(QIcon(item.icon));
+                e.action->setIcon(sharedIcon(item.icon));
             // The text doubles as the accessible fallback; the bar shows icons only.
             e.action->setText(item.toolTip);
             e.action->setToolTip(item.toolTip);

@@ -53,6 +53,22 @@ private slots:
         f.recommended = State::Frozen; // typed into a form: kept, never discarded
         QCOMPARE(PageLifecycle::target(f), State::Frozen);
     }
+
+    // A framed page is out of sight only when nothing of it shows in its area.
+    void coveredOnlyWhenNothingShows()
+    {
+        const QRect bounds(0, 0, 800, 600);
+        const QRect page(20, 50, 400, 300);
+        QVERIFY(PageLifecycle::covered(page, bounds, {QRect(0, 0, 500, 400)}));
+        // Two windows side by side cover it together; a strip left uncovered shows it.
+        QVERIFY(PageLifecycle::covered(page, bounds, {QRect(0, 0, 220, 400), QRect(220, 0, 300, 400)}));
+        QVERIFY(!PageLifecycle::covered(page, bounds, {QRect(0, 0, 220, 400), QRect(221, 0, 300, 400)}));
+        QVERIFY(!PageLifecycle::covered(page, bounds, {}));
+        // The part beyond the area's edge counts as out of sight; an empty page is never covered.
+        QVERIFY(PageLifecycle::covered(QRect(700, 50, 400, 300), bounds, {QRect(650, 0, 150, 600)}));
+        QVERIFY(PageLifecycle::covered(QRect(900, 50, 100, 100), bounds, {}));
+        QVERIFY(!PageLifecycle::covered(QRect(20, 50, 0, 300), bounds, {QRect(0, 0, 800, 600)}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstPageLifecycle)

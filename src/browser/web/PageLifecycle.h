@@ -1,6 +1,8 @@
 #pragma once
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
+#include <QRect>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <functional>
@@ -12,7 +14,8 @@
 // recommendation is a floor: a page playing sound or still loading stays active.
 //
 // Follows the view's show and hide (the page's visibility), its loads and the engine's
-// recommendation.
+// recommendation. A view in a window that other windows of the same area cover
+// entirely is out of sight too: its page is hidden until something of it shows again.
 class PageLifecycle : public QObject
 {
     Q_OBJECT
@@ -31,6 +34,9 @@ public:
         State recommended = State::Active;
     };
     static State target(const Facts &f);
+    // Whether nothing of `area` inside `bounds` is left once the rectangles `above` are
+    // taken away (an empty area is never covered).
+    static bool covered(const QRect &area, const QRect &bounds, const QList<QRect> &above);
 
     explicit PageLifecycle(QWebEnginePage *page);
 
@@ -54,12 +60,24 @@ public:
 
     State state() const;
 
+    // Hides the page while `view`'s window lies under other windows of its area.
+    void watchCovering(QWidget *view);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void update();
     void visibilityChanged(bool visible);
+    void watchWindows();
+    bool viewCovered() const;
+    void applyCovering();
 
     QWebEnginePage *m_page;
     QTimer m_minute;
+    QTimer m_coverCheck;
+    QPointer<QWidget> m_view;
+    QPointer<QWidget> m_area;         // the area whose windows may cover the view's
     QElapsedTimer m_wokeFromDiscard;
     std::function<bool()> m_mayDiscard;
     std::function<bool()> m_awake;
