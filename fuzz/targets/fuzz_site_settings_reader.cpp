@@ -2,7 +2,7 @@
 // a damaged file is set aside and start-up goes on with no choices; whatever it
 // accepts must survive a write and a second read unchanged.
 #include "InputFile.h"
-#include "browser/web/SiteSettings.h"
+#include "engine/SiteSettings.h"
 #include <QFile>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

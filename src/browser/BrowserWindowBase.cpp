@@ -1,5 +1,5 @@
 #include "browser/BrowserWindowBase.h"
-#include "browser/BrowserControl.h"
+#include "engine/BrowserControl.h"
 #include "platform/Geometry.h"
 #include "browser/PageKeeper.h"
 #include "platform/AppContext.h"

@@ -1,5 +1,5 @@
 #include "browser/PageController.h"
-#include "browser/BrowserControl.h"
+#include "engine/BrowserControl.h"
 #include "browser/PageKeeper.h"
 #include "platform/AppContext.h"
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 #include "browser/PageKeeper.h"
-#include "browser/BrowserControl.h"
+#include "engine/BrowserControl.h"
 #include "platform/AppContext.h"
 #include <QDateTime>
 #include <QLabel>

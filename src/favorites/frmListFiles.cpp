@@ -1,5 +1,5 @@
 #include "favorites/frmListFiles.h"
-#include "browser/BrowserControl.h"
+#include "engine/BrowserControl.h"
 #include "favorites/basExplorerShell.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"

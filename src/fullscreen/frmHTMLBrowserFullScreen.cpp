@@ -1,5 +1,5 @@
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
-#include "browser/BrowserControl.h"
+#include "engine/BrowserControl.h"
 #include "platform/Geometry.h"
 #include "browser/PageController.h"
 #include "browser/PageKeeper.h"

@@ -1,5 +1,5 @@
 #include "mainwindow/FindBar.h"
-#include "browser/BrowserControl.h"
+#include "engine/BrowserControl.h"
 #include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 // The frame's menus: built one menu at a time in the menu bar's order, and the
 // commands behind their items.
 #include "mainwindow/MDIForm1.h"
-#include "browser/BrowserControl.h"
+#include "engine/BrowserControl.h"
 #include "browser/BrowserWindowBase.h"
 #include "favorites/frmListFiles.h"
 #include "info/frmAbout.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "browser/BrowserControl.h"
+#include "engine/BrowserControl.h"
 #include <QHash>
 #include <QStringList>
 

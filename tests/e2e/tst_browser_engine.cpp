@@ -1,8 +1,8 @@
 // The real web engine behind the browser control, on a real display: events arrive
 // in the order the windows rely on, and the profile keeps cookies across controls.
 #include "FakeBrowser.h"
-#include "browser/WebEngineBrowser.h"
-#include "browser/web/WebSession.h"
+#include "engine/WebEngineBrowser.h"
+#include "engine/WebSession.h"
 #include "core/RuntimeError.h"
 #include <QApplication>
 #include <QSignalSpy>

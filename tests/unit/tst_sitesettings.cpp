@@ -1,6 +1,6 @@
 // The per-site file: zoom and permission answers survive a restart, withdrawn answers
 // go, and a damaged file is set aside rather than stopping anything.
-#include "browser/web/SiteSettings.h"
+#include "engine/SiteSettings.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

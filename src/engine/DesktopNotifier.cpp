@@ -1,6 +1,6 @@
-#include "browser/web/DesktopNotifier.h"
-#include "browser/web/WebPage.h"
-#include "browser/web/WebSession.h"
+#include "engine/DesktopNotifier.h"
+#include "engine/WebPage.h"
+#include "engine/WebSession.h"
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

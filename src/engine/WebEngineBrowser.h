@@ -1,5 +1,5 @@
 #pragma once
-#include "browser/BrowserControl.h"
+#include "engine/BrowserControl.h"
 #include <QPointer>
 
 class PageFullScreen;
@@ -10,7 +10,7 @@ class WebPage;
 class WebSession;
 
 // The real browser control: a QWebEngineView on the program's persistent profile.
-// Only this file's implementation and src/browser/web/ include the web engine's headers.
+// Only this file's implementation and src/engine/ include the web engine's headers.
 class WebEngineBrowser : public BrowserControl
 {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "browser/web/SiteSettings.h"
+#include "engine/SiteSettings.h"
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>

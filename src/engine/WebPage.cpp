@@ -1,6 +1,6 @@
-#include "browser/web/WebPage.h"
-#include "browser/web/PopupWindow.h"
-#include "browser/web/WebSession.h"
+#include "engine/WebPage.h"
+#include "engine/PopupWindow.h"
+#include "engine/WebSession.h"
 #include "platform/Services.h"
 #include <QAuthenticator>
 #include <QCoreApplication>

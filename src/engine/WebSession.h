@@ -1,5 +1,5 @@
 #pragma once
-#include "browser/web/SiteSettings.h"
+#include "engine/SiteSettings.h"
 #include <QHash>
 #include <QList>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "browser/web/PermissionBar.h"
-#include "browser/web/WebPage.h"
-#include "browser/web/WebSession.h"
+#include "engine/PermissionBar.h"
+#include "engine/WebPage.h"
+#include "engine/WebSession.h"
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>

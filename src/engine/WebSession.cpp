@@ -1,7 +1,7 @@
-#include "browser/web/WebSession.h"
-#include "browser/web/DesktopNotifier.h"
-#include "browser/web/Downloads.h"
-#include "browser/web/WebPage.h"
+#include "engine/WebSession.h"
+#include "engine/DesktopNotifier.h"
+#include "engine/Downloads.h"
+#include "engine/WebPage.h"
 #include <QDir>
 #include <QWebEngineNotification>
 #include <QWebEngineProfile>

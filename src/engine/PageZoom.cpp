@@ -1,5 +1,5 @@
-#include "browser/web/PageZoom.h"
-#include "browser/web/WebSession.h"
+#include "engine/PageZoom.h"
+#include "engine/WebSession.h"
 #include <QApplication>
 #include <QShortcut>
 #include <QWidget>

@@ -1,5 +1,5 @@
 #pragma once
-#include "browser/web/WebPage.h"
+#include "engine/WebPage.h"
 #include <QFrame>
 
 class QLabel;

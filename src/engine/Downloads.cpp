@@ -1,6 +1,6 @@
-#include "browser/web/Downloads.h"
-#include "browser/web/WebPage.h"
-#include "browser/web/WebSession.h"
+#include "engine/Downloads.h"
+#include "engine/WebPage.h"
+#include "engine/WebSession.h"
 #include "platform/Services.h"
 #include <QCloseEvent>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "browser/web/PopupWindow.h"
-#include "browser/web/CertificateNotice.h"
-#include "browser/web/PageZoom.h"
-#include "browser/web/PermissionBar.h"
-#include "browser/web/WebPage.h"
-#include "browser/web/WebSession.h"
+#include "engine/PopupWindow.h"
+#include "engine/CertificateNotice.h"
+#include "engine/PageZoom.h"
+#include "engine/PermissionBar.h"
+#include "engine/WebPage.h"
+#include "engine/WebSession.h"
 #include <QVBoxLayout>
 #include <QWebEngineView>
 

@@ -1,4 +1,4 @@
-#include "browser/web/PageFullScreen.h"
+#include "engine/PageFullScreen.h"
 #include <QLabel>
 #include <QScreen>
 #include <QShortcut>

@@ -1,4 +1,4 @@
-#include "browser/web/PageScripts.h"
+#include "engine/PageScripts.h"
 
 namespace PageScripts {
 

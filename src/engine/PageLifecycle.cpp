@@ -1,4 +1,4 @@
-#include "browser/web/PageLifecycle.h"
+#include "engine/PageLifecycle.h"
 #include <QEvent>
 #include <QMdiSubWindow>
 #include <QRegion>

@@ -1,5 +1,5 @@
-#include "browser/web/CertificateNotice.h"
-#include "browser/web/WebSession.h"
+#include "engine/CertificateNotice.h"
+#include "engine/WebSession.h"
 #include <QEvent>
 #include <QLabel>
 #include <QPushButton>
