@@ -27,19 +27,6 @@ struct DesktopServices
     QtTray tray;
     QtMenus menus;
     NetworkProbe probe;
-
-    void wire(AppContext &ctx)
-    {
-        ctx.messages = &messages;
-        ctx.dialogs = &dialogs;
-        ctx.process = &process;
-        ctx.sound = &sound;
-        ctx.shell = &shell;
-        ctx.screen = &screen;
-        ctx.tray = &tray;
-        ctx.menus = &menus;
-        ctx.probe = &probe;
-    }
 };
 
 // Where the files live, and the length of a minute (shortened for tests).
@@ -89,7 +76,7 @@ int main(int argc, char *argv[])
 
     DesktopServices services;
     auto ctx = std::make_unique<AppContext>();
-    services.wire(*ctx);
+    ctx->useServices(services);
     placeFiles(*ctx);
 
     auto *web = new WebSession(ctx->dataFolder, &services.shell);

@@ -47,4 +47,20 @@ public:
 
     // The screen-wide pointer: hourglass or default.
     void setScreenBusy(bool busy);
+
+    // Takes every desktop service from one set (the real one, or the tests' fakes),
+    // which names them as the context does.
+    template<typename Set>
+    void useServices(Set &set)
+    {
+        messages = &set.messages;
+        dialogs = &set.dialogs;
+        process = &set.process;
+        sound = &set.sound;
+        shell = &set.shell;
+        screen = &set.screen;
+        tray = &set.tray;
+        menus = &set.menus;
+        probe = &set.probe;
+    }
 };

@@ -44,15 +44,7 @@ static void initResources()
 void FakeServiceSet::attach(AppContext &ctx, const QString &folder)
 {
     initResources();
-    ctx.messages = &messages;
-    ctx.dialogs = &dialogs;
-    ctx.process = &process;
-    ctx.sound = &sound;
-    ctx.shell = &shell;
-    ctx.screen = &screen;
-    ctx.tray = &tray;
-    ctx.menus = &menus;
-    ctx.probe = &probe;
+    ctx.useServices(*this);
     ctx.minuteMs = 3600000; // tests drive the timer by hand
     ctx.browserFactory = [](QWidget *parent) -> BrowserControl * { return new FakeBrowser(parent); };
     ctx.dataFolder = folder;
