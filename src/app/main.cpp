@@ -2,6 +2,7 @@
 #include "app/clsTaskBar.h"
 #include "app/frmRightClick.h"
 #include "engine/WebEngineBrowser.h"
+#include "engine/Rendering.h"
 #include "engine/WebSession.h"
 #include "platform/AppContext.h"
 #include "platform/Icons.h"
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QStandardPaths>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -53,6 +55,33 @@ void closeWindows(QWidget *host)
     delete host;
 }
 
+// The program's arguments with the engine's switches added; QApplication keeps
+// pointers into them, so they live as long as it does.
+struct ProgramArguments
+{
+    ProgramArguments(int argc, char *argv[])
+    {
+        for (int i = 0; i < argc; ++i)
+            list << QByteArray(argv[i]);
+    }
+    int &count()
+    {
+        argc = int(list.size());
+        return argc;
+    }
+    char **pointers()
+    {
+        argv.clear();
+        for (QByteArray &a : list)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        return argv.data();
+    }
+    QList<QByteArray> list;
+    std::vector<char *> argv;
+    int argc = 0;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -66,8 +95,12 @@ int main(int argc, char *argv[])
     if (const int code = CommandLine::run(rawArgs); code != CommandLine::StartProgram)
         return code;
 
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
+    ProgramArguments args(argc, argv);
+    // Drawn in software, no OpenGL context is shared (nor loaded at all).
+    if (Rendering::apply(args.list) == Rendering::Mode::Gpu)
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(args.count(), args.pointers());
+    Rendering::started();
     QApplication::setDesktopFileName(QStringLiteral("velloran"));
     QApplication::setWindowIcon(sharedIcon(QStringLiteral(":/icons/velloran.svg")));
     // The program lives on in the tray with no window shown; only its host ends it.
