@@ -58,6 +58,11 @@ VELLORANS = ("velloran", "velloran_roa")
 # With --before: an earlier Velloran binary in the same run, for before/after tables.
 BEFORE = {"before": "velloran", "before_roa": "velloran_roa"}
 LABELS.update(before="Before", before_roa="Before RoA")
+# With --bare-software: the bare engine drawing in software as Velloran does without a
+# GPU, to show what the same switches give a program without Velloran's own work.
+EXTRA = {"bare_sw": "bare engine, software"}
+LABELS.update(EXTRA)
+OPTIONAL = list(BEFORE) + list(EXTRA)
 METRICS = [
     # key, label, unit, decimals
     ("visible", "launch → front page shown", "s", 2),
@@ -381,6 +386,10 @@ def start_program(kind, args, env, urls, reload_ms=None):
         return Running(app.proc, tmp, app.err_path, mark)
     err = os.path.join(tmp, f"{kind}.err")
     out = None
+    if kind == "bare_sw":
+        env.update(QT_QUICK_BACKEND="software", QT_XCB_GL_INTEGRATION="none",
+                   QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu")
+        kind = "bare"
     if kind == "bare":
         if harness.is_root():
             env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
@@ -467,7 +476,7 @@ def _tab_points(kind, desk, app):
             return None
         row, cells = strip
         return [((a + b) // 2, row) for a, b in cells[:SITES]]
-    if kind == "bare":
+    if kind in ("bare", "bare_sw"):
         try:
             with open(app.out_path) as f:
                 found = re.findall(r"TAB (\d+) (-?\d+) (-?\d+)", f.read())
@@ -603,15 +612,16 @@ def targets(res):
 
 
 def table(res):
-    shown = [p for p in PROGRAMS + list(BEFORE) if res.values(p, "launch") or p in PROGRAMS]
+    shown = [p for p in PROGRAMS + OPTIONAL if res.values(p, "launch") or p in PROGRAMS]
+    others = ["bare", "chromium"] + [p for p in EXTRA if res.values(p, "launch")]
     head = (["metric"] + [LABELS[p] for p in shown]
-            + [f"{LABELS[v]}/{LABELS[o]}" for o in ("bare", "chromium") for v in VELLORANS])
+            + [f"{LABELS[v]}/{LABELS[o]}" for o in others for v in VELLORANS])
     rows = []
     for key, label, unit, dec in METRICS:
         cells = [f"{label} ({unit})"]
         for p in shown:
             cells.append(fmt(res.values(p, key), dec))
-        for other in ("bare", "chromium"):
+        for other in others:
             for v in VELLORANS:
                 x = ratio(res.median(v, key), res.median(other, key))
                 cells.append(f"{x:.2f}" if x is not None else "n/a")
@@ -630,7 +640,7 @@ def write_csv(res, path):
         w.writerow(["metric", "unit", "program", "run", "value"])
         keys = [k for k, *_ in METRICS] + ["first_request", "processes", "processes_late", "reload_cycle_s"]
         for key in keys:
-            for p in PROGRAMS:
+            for p in PROGRAMS + OPTIONAL:
                 vals = res.values(p, key)
                 for run, prog, m, v in res.rows:
                     if prog == p and m == key:
@@ -650,12 +660,12 @@ def chart(res, verdicts, path, title):
         log("matplotlib is missing: no chart (apt-get install python3-matplotlib)")
         return False
     colors = {"velloran": "#1f6feb", "velloran_roa": "#54aeff", "chromium": "#d1242f", "bare": "#6e7781",
-              "before": "#8250df", "before_roa": "#c297ff"}
+              "before": "#8250df", "before_roa": "#c297ff", "bare_sw": "#afb8c1"}
     fig, axes = plt.subplots(3, 3, figsize=(16, 12))
     limits = {"idle_cpu": 0.1, "reload_growth": 5.0}
     for ax, (key, label, unit, dec) in zip(axes.flat, METRICS):
         xs, names = [], []
-        for i, p in enumerate(p for p in PROGRAMS + list(BEFORE) if p in PROGRAMS or res.values(p, "launch")):
+        for i, p in enumerate(p for p in PROGRAMS + OPTIONAL if p in PROGRAMS or res.values(p, "launch")):
             vals = res.values(p, key)
             names.append(LABELS[p])
             xs.append(i)
@@ -716,6 +726,8 @@ def main():
     ap.add_argument("--late", type=float, default=60.0,
                     help="seconds from the first memory sample to the second")
     ap.add_argument("--clicks", type=int, default=3, help="tab clicks per launch (tabs 2, 3, ...)")
+    ap.add_argument("--bare-software", action="store_true",
+                    help="also the bare engine drawing in software (bare_sw)")
     ap.add_argument("--programs", default=",".join(PROGRAMS),
                     help="comma-separated subset of " + ",".join(PROGRAMS))
     ap.add_argument("--velloran-flags", default="",
@@ -726,8 +738,10 @@ def main():
     programs = [p for p in args.programs.split(",") if p]
     if args.before:
         programs += list(BEFORE)
+    if args.bare_software:
+        programs += list(EXTRA)
     for p in programs:
-        if p not in PROGRAMS and p not in BEFORE:
+        if p not in PROGRAMS and p not in OPTIONAL:
             ap.error(f"unknown program {p}")
     args.out = os.path.abspath(args.out or os.path.join(
         HERE, "out", datetime.datetime.now().strftime("%Y%m%d-%H%M%S")))
