@@ -55,33 +55,6 @@ void closeWindows(QWidget *host)
     delete host;
 }
 
-// The program's arguments with the engine's switches added; QApplication keeps
-// pointers into them, so they live as long as it does.
-struct ProgramArguments
-{
-    ProgramArguments(int argc, char *argv[])
-    {
-        for (int i = 0; i < argc; ++i)
-            list << QByteArray(argv[i]);
-    }
-    int &count()
-    {
-        argc = int(list.size());
-        return argc;
-    }
-    char **pointers()
-    {
-        argv.clear();
-        for (QByteArray &a : list)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        return argv.data();
-    }
-    QList<QByteArray> list;
-    std::vector<char *> argv;
-    int argc = 0;
-};
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -95,11 +68,20 @@ int main(int argc, char *argv[])
     if (const int code = CommandLine::run(rawArgs); code != CommandLine::StartProgram)
         return code;
 
-    ProgramArguments args(argc, argv);
+    // The engine reads its switches from the arguments; QApplication keeps pointers
+    // into them, so they live as long as it does.
+    QList<QByteArray> args;
+    for (int i = 0; i < argc; ++i)
+        args << QByteArray(argv[i]);
     // Drawn in software, no OpenGL context is shared (nor loaded at all).
-    if (Rendering::apply(args.list) == Rendering::Mode::Gpu)
+    if (Rendering::apply(args) == Rendering::Mode::Gpu)
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(args.count(), args.pointers());
+    std::vector<char *> appArgv;
+    for (QByteArray &a : args)
+        appArgv.push_back(a.data());
+    appArgv.push_back(nullptr);
+    int appArgc = int(args.size());
+    QApplication app(appArgc, appArgv.data());
     Rendering::started();
     QApplication::setDesktopFileName(QStringLiteral("velloran"));
     QApplication::setWindowIcon(sharedIcon(QStringLiteral(":/icons/velloran.svg")));
