@@ -341,7 +341,8 @@ void frmRightClick::mnuSendToTray_Click()
 
 void frmRightClick::mnuExit_Click()
 {
-    Form_Unload();
+    if (m_ctx.mayEnd())
+        Form_Unload();
 }
 
 void frmRightClick::MaximizeMDIForm()

@@ -98,6 +98,7 @@ int main(int argc, char *argv[])
     ctx->browserFactory = [web](QWidget *parent) -> BrowserControl * {
         return new WebEngineBrowser(*web, parent);
     };
+    ctx->runningDownloads = [web] { return web->runningDownloads(); };
 
     auto *host = new frmRightClick(*ctx);
     // Web notifications show through the tray icon while it sits in an X11 tray.

@@ -2,7 +2,9 @@
 #include "engine/DesktopNotifier.h"
 #include "engine/Downloads.h"
 #include "engine/WebPage.h"
+#include <algorithm>
 #include <QDir>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineNotification>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -26,8 +28,18 @@ WebSession::WebSession(const QString &dataFolder, Shell *shell, QObject *parent)
     m_profile->setNotificationPresenter([this](std::unique_ptr<QWebEngineNotification> n) {
         m_notifier->present(std::move(n));
     });
-    connect(m_profile, &QWebEngineProfile::downloadRequested, this,
-            &Downloads::start);
+    connect(m_profile, &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest *d) {
+        m_downloads.append(d);
+        Downloads::start(d);
+    });
+}
+
+int WebSession::runningDownloads()
+{
+    m_downloads.removeIf([](const QPointer<QWebEngineDownloadRequest> &d) { return !d || d->isFinished(); });
+    return int(std::count_if(m_downloads.cbegin(), m_downloads.cend(), [](const auto &d) {
+        return d->state() == QWebEngineDownloadRequest::DownloadInProgress;
+    }));
 }
 
 WebSession::~WebSession()

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <functional>
@@ -10,6 +11,7 @@
 class DesktopNotifier;
 class QSystemTrayIcon;
 class QUrl;
+class QWebEngineDownloadRequest;
 class QWebEngineProfile;
 class Shell;
 class WebPage;
@@ -49,10 +51,14 @@ public:
     // The open page showing a site (a page in a browser window before a pop-up).
     WebPage *pageFor(const QUrl &origin) const;
 
+    // Downloads the person chose to save that are saving now.
+    int runningDownloads();
+
 private:
     QWebEngineProfile *m_profile;
     Shell *m_shell;
     SiteSettings m_sites;
     QList<WebPage *> m_pages;
+    QList<QPointer<QWebEngineDownloadRequest>> m_downloads;
     DesktopNotifier *m_notifier;
 };

@@ -274,7 +274,10 @@ void frmHTMLBrowserFullScreen::Toolbar2_ButtonClick(int index)
         t([&] { Toolbar1->setButtonEnabled(BtnStop, false); });
         break;
     case BtnCornerRestore: t([&] { ReturnToMainWindow(); }); break;
-    case BtnClose: t([&] { ExitProgram(); }); break;
+    case BtnClose:
+        if (m_ctx.mayEnd())
+            t([&] { ExitProgram(); });
+        break;
     default: break;
     }
 }
@@ -336,6 +339,10 @@ void frmHTMLBrowserFullScreen::F11Pressed()
 
 void frmHTMLBrowserFullScreen::closeEvent(QCloseEvent *event)
 {
+    if (!m_unloaded && !ReturningToMainWindow && !m_ctx.mayEnd()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (m_unloaded)
         return;

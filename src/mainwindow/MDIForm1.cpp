@@ -260,8 +260,10 @@ void MDIForm1::closeEvent(QCloseEvent *event)
         return;
     }
     event->ignore();
+    if (!m_ctx.mayEnd())
+        return;
     const auto windows = childWindows();
     for (BrowserWindowBase *w : windows)
         w->unload();
-    mnuClose_Click();
+    exitProgram();
 }

@@ -110,6 +110,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Exit without asking: the host removes the tray icon and ends the program.
+    void exitProgram();
     // Slots (MDIForm1Slots.cpp).
     BrowserWindowBase *createBrowserWindow(const UrlRecord &r);
     void connectPage(BrowserWindowBase *w);

@@ -328,6 +328,12 @@ void MDIForm1::updateWindowList()
 // The menu commands that are not page commands.
 void MDIForm1::mnuClose_Click()
 {
+    if (m_ctx.mayEnd())
+        exitProgram();
+}
+
+void MDIForm1::exitProgram()
+{
     Trap t(m_ctx, ErrorPolicy::shortMsg().negativeShown());
     t([&] { emit exitWanted(); });
     m_ctx.endProgram(0);

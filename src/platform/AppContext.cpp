@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 
 static const QString kTitle = QStringLiteral("Velloran");
 
@@ -33,6 +35,28 @@ void AppContext::endProgram(int code)
     endCode = code;
     if (process)
         process->end(code);
+}
+
+static QWidget *dialogParent();
+
+bool AppContext::mayEnd()
+{
+    const int running = runningDownloads ? runningDownloads() : 0;
+    if (ended || running <= 0 || !dialogs)
+        return true;
+    const QString text = running == 1
+        ? QStringLiteral("A download is still running. Exit Velloran and cancel it?")
+        : QStringLiteral("%1 downloads are still running. Exit Velloran and cancel them?").arg(running);
+    auto *box = new QMessageBox(QMessageBox::Warning, kTitle, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                dialogParent());
+    box->setObjectName(QStringLiteral("exitWithDownloads"));
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("E&xit"));
+    box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Keep Downloading"));
+    // The style's stock OK and Cancel pictures would contradict these words.
+    for (QAbstractButton *b : box->buttons())
+        b->setIcon(QIcon());
+    box->setDefaultButton(QMessageBox::Cancel);
+    return dialogs->exec(box) == QMessageBox::Ok;
 }
 
 static QWidget *dialogParent()

@@ -25,6 +25,8 @@ public:
     Menus *menus = nullptr;
     SiteProbe *probe = nullptr;
     BrowserFactory browserFactory;
+    // How many downloads are saving now (none where nothing can download).
+    std::function<int()> runningDownloads;
 
     QString dataFolder;         // holds velloran.ini and velloran.dat
     QStringList soundFolders;   // searched in order for the WAV cues
@@ -39,6 +41,9 @@ public:
 
     // Ends the program: no further trapped step runs after this.
     void endProgram(int code = 0);
+    // Asked before the person's own Exit: ending cuts running downloads off, so
+    // they choose whether to go on; true when nothing would be lost or they agree.
+    bool mayEnd();
 
     // Message boxes with the program's title.
     void error(const QString &text);

@@ -3,7 +3,8 @@
 it, Allow is kept in the site file and holds after a restart; a notification shows
 through the desktop's notification service while Velloran is in the tray, and
 clicking it brings the page back; a page's own full screen covers the screen and Esc
-leaves it; a download goes through the save dialog into the downloads folder."""
+leaves it; a download goes through the save dialog into the downloads folder, and
+Exit while one is still saving asks first."""
 
 import os
 import sys
@@ -29,6 +30,7 @@ ALERTS = beacon_page(
     "setInterval(function () { fetch('/go', {cache: 'no-store'}).then(function (r) { return r.text(); })"
     ".then(function (t) { if (!t || done[t]) return; done[t] = true;"
     " if (t === 'download') location.href = '/report.csv';"
+    " if (t === 'big') location.href = '/big.bin';"
     " if (t === 'notify') { var n = new Notification('Build finished', {body: 'All checks passed'});"
     "  n.onclick = function () { fetch('/loaded?page=clicked'); }; } }); }, 400);")
 
@@ -50,7 +52,8 @@ def main(args):
             tempfile.TemporaryDirectory() as tmp, \
             desktops.SessionBus(sc.desk._tmp) as bus, \
             NotificationService(bus.address, sc.desk._tmp) as notes, \
-            Site({"/alerts": ALERTS, "/go": ""}, files={"/report.csv": REPORT}) as site:
+            Site({"/alerts": ALERTS, "/go": ""}, files={"/report.csv": REPORT, "/big.bin": REPORT * 100},
+                 stalled={"/big.bin"}) as site:
         # The person's downloads folder, as the desktop names it.
         home = os.path.join(tmp, "home")
         config = os.path.join(sc.home, "xdg", "config")
@@ -102,6 +105,20 @@ def main(args):
         sc.expect(done, "no message that the download finished")
         sc.shot("downloaded")
         sc.key(done[0], "Return")
+
+        # Exit while a download is still saving asks; keeping it leaves Velloran running.
+        site.pages["/go"] = "big"
+        ask = h.find_windows(f"Save File from 127.0.0.1:{site.port} - Velloran", sc.env, 30)
+        sc.expect(ask, "no save dialog for the second download")
+        sc.key(ask[0], "Return")
+        sc.expect(h.find_windows("Downloading big.bin - Velloran", sc.env, 20), "no progress for the second download")
+        sc.key(main, "alt+f x")
+        question = h.wait_for(lambda: s.velloran_windows(sc.env, "DIALOG"), 10, 0.2)
+        sc.expect(question, "Exit did not ask about the running download")
+        sc.shot("exit-while-downloading")
+        sc.key(question[0], "Escape")
+        sc.expect(h.wait_for(lambda: not s.velloran_windows(sc.env, "DIALOG"), 10, 0.2) and app.alive(),
+                  "keeping the download did not keep Velloran running")
 
         # A notification while Velloran is in the tray; clicking it brings the page back.
         sc.key(main, "ctrl+t")

@@ -31,11 +31,12 @@ def self_signed_cert(folder):
 class Site:
     """Serves `pages` (path -> html) with /loaded?page=NAME beacons counted;
     paths in `protected` ask for Basic auth with `login` = (user, password);
-    `files` (path -> bytes) are served as attachments to download."""
+    `files` (path -> bytes) are served as attachments to download; those in
+    `stalled` send their first part and then hold until the site closes."""
 
-    def __init__(self, pages, protected=(), login=("user", "pass"), cert=None, files=None):
+    def __init__(self, pages, protected=(), login=("user", "pass"), cert=None, files=None, stalled=()):
         self.pages, self.protected, self.cert = dict(pages), set(protected), cert
-        self.files = dict(files or {})
+        self.files, self.stalled, self.closing = dict(files or {}), set(stalled), threading.Event()
         self.token = base64.b64encode(f"{login[0]}:{login[1]}".encode()).decode()
         self.beacons, self.requests = [], []
         self._lock = threading.Lock()
@@ -58,15 +59,20 @@ class Site:
                                       {"WWW-Authenticate": 'Basic realm="Staff area"'})
                 if parsed.path in site.files:
                     name = os.path.basename(parsed.path)
-                    return self._send(200, site.files[parsed.path],
-                                      {"Content-Type": "application/octet-stream",
-                                       "Content-Disposition": f'attachment; filename="{name}"'})
+                    body = site.files[parsed.path]
+                    headers = {"Content-Type": "application/octet-stream",
+                               "Content-Disposition": f'attachment; filename="{name}"'}
+                    if parsed.path not in site.stalled:
+                        return self._send(200, body, headers)
+                    self._send(200, body, headers, part=len(body) // 10)
+                    site.closing.wait(120)
+                    return
                 body = site.pages.get(parsed.path)
                 if body is None:
                     return self._send(404, b"not found")
                 self._send(200, body.encode() if isinstance(body, str) else body)
 
-            def _send(self, status, body, headers=None):
+            def _send(self, status, body, headers=None, part=None):
                 self.send_response(status)
                 headers = dict(headers or {})
                 self.send_header("Content-Type", headers.pop("Content-Type", "text/html; charset=utf-8"))
@@ -75,7 +81,8 @@ class Site:
                 for k, v in (headers or {}).items():
                     self.send_header(k, v)
                 self.end_headers()
-                self.wfile.write(body)
+                self.wfile.write(body if part is None else body[:part])
+                self.wfile.flush()
 
         self._httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self._httpd.daemon_threads = True
@@ -88,6 +95,7 @@ class Site:
         return self
 
     def __exit__(self, *exc):
+        self.closing.set()
         self._httpd.shutdown()
         self._httpd.server_close()
         return False

@@ -11,6 +11,7 @@
 #include "platform/ToolBar.h"
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QtTest>
 
 namespace {
@@ -196,10 +197,19 @@ void FullScreenTest::closingEndsTheProgram()
     p.start(kABC);
     frmHTMLBrowserFullScreen *w = openOn(p, 1);
     QVERIFY(p.host->taskBar()->iconVisible());
-    if (closeButton)
-        w->Toolbar2->buttonAction(3)->trigger();
-    else
-        w->close();
+    const auto exit = [&] {
+        if (closeButton)
+            w->Toolbar2->buttonAction(3)->trigger();
+        else
+            w->close();
+    };
+    // A running download is kept when the person says so; the window stays.
+    p.d.ctx->runningDownloads = [] { return 1; };
+    exit();
+    QCOMPARE(p.d.dialogs.shown, QStringList{QStringLiteral("exitWithDownloads")});
+    QVERIFY(p.d.process.ends.isEmpty() && w->isVisible());
+    p.d.dialogs.script = [](QDialog *) { return int(QMessageBox::Ok); };
+    exit();
     QCOMPARE(p.d.process.ends, QList<int>{0});
     QVERIFY(!p.host->taskBar()->iconVisible());
     QVERIFY(!p.main()->isVisible());

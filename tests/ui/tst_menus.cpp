@@ -2,6 +2,7 @@
 // the bars and the resize bookkeeping.
 #include "FakeBrowser.h"
 #include "TestProgram.h"
+#include "app/clsTaskBar.h"
 #include "app/frmRightClick.h"
 #include "browser/frmHTMLBrowser.h"
 #include "browser/frmHTMLBrowserTab.h"
@@ -15,6 +16,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QtTest>
 
 namespace {
@@ -38,6 +40,7 @@ private slots:
     void bars();
     void resizeBookkeeping();
     void windowMenuAndRightClick();
+    void exitAsksWhileDownloadsRun();
 };
 
 void MenusTest::menuTree()
@@ -291,3 +294,50 @@ void MenusTest::windowMenuAndRightClick()
 
 QTEST_MAIN(MenusTest)
 #include "tst_menus.moc"
+
+// Every Exit the person chooses asks first while a download is saving; keeping the
+// download leaves everything as it was, agreeing ends as before.
+void MenusTest::exitAsksWhileDownloadsRun()
+{
+    enum Way { FileExit, FrameClose, TrayExit };
+    for (const Way way : {FileExit, FrameClose, TrayExit}) {
+        TestProgram p;
+        p.start(kTop8);
+        int running = 2;
+        p.d.ctx->runningDownloads = [&running] { return running; };
+        const auto exit = [&] {
+            if (way == FileExit)
+                Frame::item(p.main(), "mnuClose")->trigger();
+            else if (way == FrameClose)
+                p.main()->close();
+            else
+                p.host->mnuExit->trigger();
+        };
+        QString asked;
+        int answer = QMessageBox::Cancel;
+        p.d.dialogs.script = [&](QDialog *box) {
+            asked = static_cast<QMessageBox *>(box)->text();
+            return answer;
+        };
+        exit();
+        QVERIFY2(asked.startsWith(QStringLiteral("2 downloads")), qPrintable(asked));
+        QVERIFY(p.d.process.ends.isEmpty());
+        QCOMPARE(p.windows().size(), 2);
+        QVERIFY(p.host->taskBar()->iconVisible());
+
+        running = 0; // finished meanwhile: no question
+        p.d.dialogs.shown.clear();
+        if (way != TrayExit) {
+            exit();
+            QVERIFY(p.d.dialogs.shown.isEmpty());
+            QCOMPARE(p.d.process.ends, QList<int>{0});
+            continue;
+        }
+        running = 1;
+        answer = QMessageBox::Ok;
+        exit();
+        QVERIFY(asked.startsWith(QStringLiteral("A download")));
+        QCOMPARE(p.d.process.ends, QList<int>{0});
+        QVERIFY(!p.host->taskBar()->iconVisible());
+    }
+}
