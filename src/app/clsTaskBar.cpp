@@ -4,9 +4,20 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-clsTaskBar::clsTaskBar(TrayService &tray, QObject *parent)
-    : QObject(parent), m_tray(tray), m_icon(new QSystemTrayIcon(this))
+clsTaskBar::clsTaskBar(TrayService &tray, QObject *parent) : QObject(parent), m_tray(tray) {}
+
+// Made only once a tray is there: Qt settles the icon's protocol when it is made.
+bool clsTaskBar::makeIcon()
 {
+    if (m_icon)
+        return false;
+    if (!m_tray.isAvailable())
+        return false;
+    m_icon = new QSystemTrayIcon(m_image, this);
+    m_icon->setToolTip(m_tip.trimmed());
+    m_statusNotifier = m_tray.usesStatusNotifier();
+    if (m_statusNotifier && m_menu)
+        m_icon->setContextMenu(m_menu);
     // Only the double-click and the right button reach the program; single clicks do
     // nothing. A StatusNotifier host knows no double-click: its Activate (a left click)
     // stands for it.
@@ -16,11 +27,16 @@ clsTaskBar::clsTaskBar(TrayService &tray, QObject *parent)
         else if (r == QSystemTrayIcon::Context)
             emit rightButtonUp();
     });
+    m_icon->show();
+    return true;
 }
 
-bool clsTaskBar::inTray() const
+bool clsTaskBar::inTray()
 {
-    return m_wanted && m_tray.isAvailable();
+    if (!m_wanted || !m_tray.isAvailable())
+        return false;
+    makeIcon();
+    return true;
 }
 
 int clsTaskBar::fnTaskbarExists() const
@@ -30,14 +46,14 @@ int clsTaskBar::fnTaskbarExists() const
 
 void clsTaskBar::AddIconToTray(const QIcon &icon, int)
 {
-    m_icon->setIcon(icon);
-    m_icon->setToolTip(m_tip.trimmed());
+    m_image = icon;
     m_wanted = true;
-    m_statusNotifier = m_tray.usesStatusNotifier();
-    if (m_statusNotifier && m_menu)
-        m_icon->setContextMenu(m_menu);
-    // Shown even with no tray yet: Qt keeps the icon and docks it when asked again.
-    m_icon->show();
+    if (m_icon) {
+        m_icon->setIcon(icon);
+        m_icon->show();
+    } else {
+        makeIcon();
+    }
     m_tray.watch([this](bool available) { onTrayChanged(available); });
 }
 
@@ -46,7 +62,8 @@ void clsTaskBar::onTrayChanged(bool available)
     // Qt docks an X11 icon by itself when a tray appears; showing it again there would
     // replace the docked icon under the person's pointer. A StatusNotifier icon is
     // registered with the new tray by showing it again.
-    if (available && m_wanted && QGuiApplication::platformName() != QLatin1String("xcb")) {
+    if (available && m_wanted && !makeIcon() && m_icon
+        && QGuiApplication::platformName() != QLatin1String("xcb")) {
         m_icon->hide();
         m_icon->show();
     }
@@ -57,7 +74,7 @@ void clsTaskBar::onTrayChanged(bool available)
 void clsTaskBar::setMenu(QMenu *menu)
 {
     m_menu = menu;
-    if (m_statusNotifier && m_wanted)
+    if (m_statusNotifier && m_wanted && m_icon)
         m_icon->setContextMenu(menu);
 }
 
@@ -65,16 +82,18 @@ void clsTaskBar::ChangeTip(const QString &tip, int)
 {
     // The tip field holds 64 characters with its terminator: at most 63 show.
     m_tip = tip.left(63);
-    m_icon->setToolTip(m_tip);
+    if (m_icon)
+        m_icon->setToolTip(m_tip);
 }
 
 void clsTaskBar::DeleteIcon(int)
 {
     m_wanted = false;
-    m_icon->hide();
+    if (m_icon)
+        m_icon->hide();
 }
 
 bool clsTaskBar::iconVisible() const
 {
-    return m_icon->isVisible();
+    return m_icon && m_icon->isVisible();
 }

@@ -31,9 +31,10 @@ public:
     bool iconVisible() const;
     // Whether the icon sits in a tray now, so a window hidden there can come back.
     // Asked of the desktop each time: a tray that started a moment ago counts at once.
-    bool inTray() const;
+    bool inTray();
     bool statusNotifier() const { return m_statusNotifier; }
     QString tip() const { return m_tip; }
+    // Null until a tray has been there.
     QSystemTrayIcon *icon() const { return m_icon; }
 
 signals:
@@ -43,9 +44,12 @@ signals:
 
 private:
     void onTrayChanged(bool available);
+    // True when it made the icon now.
+    bool makeIcon();
 
     TrayService &m_tray;
-    QSystemTrayIcon *m_icon;
+    QSystemTrayIcon *m_icon = nullptr;
+    QIcon m_image;
     QMenu *m_menu = nullptr;
     QString m_tip = QString(64, QLatin1Char(' '));
     bool m_wanted = false;

@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSoundEffect>
 #include <QSystemTrayIcon>
+#include <xcb/xcb.h>
 
 void QtMessageBoxes::show(QWidget *parent, const QString &text, MsgIcon icon, const QString &title)
 {
@@ -101,25 +102,61 @@ QtTray::~QtTray()
     delete m_poll;
 }
 
-void QtTray::look() const
+namespace {
+
+bool statusNotifierHost()
 {
-    if (m_statusNotifier >= 0)
-        return;
-    // The same question Qt's own tray code asks the session bus.
-    m_statusNotifier = 0;
     QDBusConnection bus = QDBusConnection::sessionBus();
     const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-    if (bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(watcher)) {
-        QDBusInterface w(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
-        m_statusNotifier = w.property("IsStatusNotifierHostRegistered").toBool() ? 1 : 0;
+    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(watcher))
+        return false;
+    QDBusInterface w(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+    return w.property("IsStatusNotifierHostRegistered").toBool();
+}
+
+// An X11 tray owns the selection _NET_SYSTEM_TRAY_S<screen>.
+bool x11TrayOwned()
+{
+    auto *x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return false;
+    const xcb_setup_t *setup = xcb_get_setup(c);
+    const int screens = setup ? xcb_setup_roots_length(setup) : 0;
+    for (int n = 0; n < screens; ++n) {
+        const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(n);
+        xcb_intern_atom_reply_t *atom =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(name.size()), name.constData()), nullptr);
+        if (!atom)
+            continue;
+        xcb_get_selection_owner_reply_t *owner =
+            atom->atom ? xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr) : nullptr;
+        const bool owned = owner && owner->owner;
+        free(owner);
+        free(atom);
+        if (owned)
+            return true;
     }
-    QSystemTrayIcon::isSystemTrayAvailable();
+    return false;
+}
+
+} // namespace
+
+bool QtTray::qtMayLook() const
+{
+    if (m_statusNotifier >= 0)
+        return true;
+    const bool host = statusNotifierHost();
+    if (!host && !x11TrayOwned())
+        return false;
+    // Qt's first look happens now, on the same answer: a host means a StatusNotifier icon.
+    m_statusNotifier = host ? 1 : 0;
+    return true;
 }
 
 bool QtTray::isAvailable() const
 {
-    look();
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return qtMayLook() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 bool QtTray::hasDesktop() const
@@ -130,8 +167,7 @@ bool QtTray::hasDesktop() const
 
 bool QtTray::usesStatusNotifier() const
 {
-    look();
-    return m_statusNotifier == 1;
+    return qtMayLook() && m_statusNotifier == 1;
 }
 
 void QtTray::watch(std::function<void(bool available)> changed)

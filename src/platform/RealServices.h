@@ -48,8 +48,10 @@ public:
 class QTimer;
 
 // QSystemTrayIcon's view of the tray. Qt settles once per run, at its first look,
-// whether icons go through a StatusNotifier host; that first look is taken here
-// together with ours, so both agree.
+// whether icons go through a StatusNotifier host, and never looks again. So Qt is not
+// asked until a tray of either kind is there (found here by asking the session bus
+// and the X server directly): a host that starts after the program still gets the
+// icon, and both views agree on the protocol.
 class QtTray : public TrayService
 {
 public:
@@ -61,8 +63,8 @@ public:
     void watch(std::function<void(bool available)> changed) override;
 
 private:
-    void look() const;
-    mutable int m_statusNotifier = -1; // unknown until the first look
+    bool qtMayLook() const;
+    mutable int m_statusNotifier = -1; // unknown until Qt has looked
     QTimer *m_poll;
     bool m_last = false;
     std::function<void(bool)> m_changed;

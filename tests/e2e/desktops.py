@@ -90,8 +90,8 @@ class screen_size:
 class SessionBus:
     """A private dbus-daemon with a StatusNotifier watcher (that is also the host)."""
 
-    def __init__(self, tmp):
-        self.tmp = tmp
+    def __init__(self, tmp, watcher=True):
+        self.tmp, self.with_watcher = tmp, watcher
         self.procs = []
         self.address = None
         self.bus = None
@@ -105,14 +105,19 @@ class SessionBus:
         self.procs.append(daemon)
         self.address = daemon.stdout.readline().strip()
         h.check(self.address, "dbus-daemon gave no address")
+        self.bus = dbus.bus.BusConnection(self.address)
+        if self.with_watcher:
+            self.start_watcher()
+        return self
+
+    def start_watcher(self):
+        """The tray itself: a panel starting now."""
         env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=self.address)
         log = os.path.join(self.tmp, "sni-watcher.log")
         self.procs.append(h._spawn(["/usr/bin/python3", os.path.abspath(__file__), "sni-watcher"], env,
                                    stdout=log, stderr=log))
-        self.bus = dbus.bus.BusConnection(self.address)
         h.check(h.wait_for(lambda: self.bus.name_has_owner(WATCHER), 20, 0.1),
                 "the StatusNotifier watcher did not come up: " + open(log).read()[-500:])
-        return self
 
     def __exit__(self, *exc):
         for p in reversed(self.procs):

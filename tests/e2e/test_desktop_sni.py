@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A StatusNotifier tray (KDE Plasma, GNOME's AppIndicator, Wayland panels) on a
-private session bus, with no X11 tray: the icon registers with its tip, Activate
+private session bus, with no X11 tray, started only after Velloran: the icon then
+registers with its tip, Activate
 brings the window back after Ctrl+T, the tray menu is exported over D-Bus with its
 items and states, and a chosen item runs its command; a menu closed over a
 minimized window brings it back maximized."""
@@ -20,7 +21,7 @@ MENU = desktops.MENU_IFACE
 def main(args):
     pages = {"/one": page("one")}
     with Scenario(__file__, args, "e2e_desktop_sni", pages, tray=False) as sc, \
-            desktops.SessionBus(sc.desk._tmp) as bus:
+            desktops.SessionBus(sc.desk._tmp, watcher=False) as bus:
         env = sc.env
         h.write_ini(sc.home, [0, 0, 1, 0, 0, -1])
         h.write_dat(sc.home, [(sc.url("/one"), True, "One")])
@@ -28,6 +29,7 @@ def main(args):
         main_win = sc.main_window(app=app)
         sc.wait_beacons("one", 1, 60, "after start")
 
+        bus.start_watcher()
         items = h.wait_for(bus.items, 30, 0.2)
         sc.expect(items, "Velloran registered no StatusNotifierItem with the watcher")
         item, prop = bus.item(items[0])
