@@ -21,6 +21,10 @@ WebSession::WebSession(const QString &dataFolder, Shell *shell, QObject *parent)
     QWebEngineSettings *settings = m_profile->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    // A page's own Copy button writes to the clipboard, as in other browsers; reading
+    // the clipboard stays the person's own Paste.
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
     // A video's or a dashboard's own full-screen button is honoured (Esc leaves it).
     settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
 

@@ -3,7 +3,8 @@
 it, Allow is kept in the site file and holds after a restart; a notification shows
 through the desktop's notification service while Velloran is in the tray, and
 clicking it brings the page back; a page's own full screen covers the screen and Esc
-leaves it; a download goes through the save dialog into the downloads folder, and
+leaves it; a page's Copy button writes to the clipboard but the page cannot read
+it; a download goes through the save dialog into the downloads folder, and
 Exit while one is still saving asks first."""
 
 import os
@@ -21,9 +22,12 @@ REPORT = b"when,what\n09:30,backup done\n" * 200
 
 # The page asks for notifications on load, then does what /go tells it, once each.
 ALERTS = beacon_page(
-    "Alerts", "alerts", "<button id=fs>full screen</button>",
+    "Alerts", "alerts", "<button id=fs>full screen</button><button id=cp>copy</button>",
     "Notification.requestPermission().then(function (p) { fetch('/loaded?page=perm-' + p); });"
     "fs.onclick = function () { document.documentElement.requestFullscreen(); };"
+    "function said(what) { return function (e) { fetch('/loaded?page=' + what + (e ? '-' + e.name : '')); }; }"
+    "cp.onclick = function () { navigator.clipboard.writeText('copied').then(said('copy-ok'), said('copy'));"
+    " navigator.clipboard.readText().then(said('read-ok'), said('read')); };"
     "document.onfullscreenchange = function () {"
     " fetch('/loaded?page=fs-' + (document.fullscreenElement ? 'on' : 'off')); };"
     "var done = {};"
@@ -91,6 +95,12 @@ def main(args):
         sc.expect(site.wait("fs-off", 1, 20), "Esc did not leave the page's full screen")
         sc.expect(h.wait_for(lambda: not h.find_windows(name, sc.env), 10),
                   "the full screen window stayed after Esc")
+
+        # The page's own Copy button writes to the clipboard; reading it is not the page's.
+        sc.click(x + w // 2, y + hgt // 2 + 60)
+        sc.key(None, "Tab Tab Return")
+        sc.expect(site.wait("copy-ok", 1, 10) and site.wait("read-NotAllowedError", 1, 10),
+                  f"the page's copy was refused or its read allowed: {site.beacons}")
 
         # A download asks where to save, starting in the downloads folder.
         site.pages["/go"] = "download"
