@@ -1,5 +1,6 @@
 #include "engine/PopupWindow.h"
 #include "engine/CertificateNotice.h"
+#include "engine/PagePrint.h"
 #include "engine/PageZoom.h"
 #include "engine/PermissionBar.h"
 #include "engine/WebPage.h"
@@ -22,6 +23,7 @@ PopupWindow::PopupWindow(WebSession &session, QWidget *opener, const QRect &requ
     new PermissionBar(m_view, m_page, this);
     // The site's kept zoom, as in the person's own windows.
     new PageZoom(session, m_page, this, m_view);
+    PagePrint::followPageRequests(m_view);
     setWindowTitle(QStringLiteral("Pop-up - Velloran"));
     // A small window where the page asked for one, else a modest default.
     const QSize size = requested.width() > 100 && requested.height() > 100 ? requested.size().boundedTo(QSize(1200, 900))

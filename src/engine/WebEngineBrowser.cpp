@@ -2,6 +2,7 @@
 #include "engine/CertificateNotice.h"
 #include "engine/PageFullScreen.h"
 #include "engine/PageLifecycle.h"
+#include "engine/PagePrint.h"
 #include "engine/PageScripts.h"
 #include "engine/PageZoom.h"
 #include "engine/PermissionBar.h"
@@ -14,8 +15,6 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPointer>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QUuid>
 #include <QVBoxLayout>
 #include <QWebEngineContextMenuRequest>
@@ -153,6 +152,7 @@ void WebEngineBrowser::connectLoadEvents()
 void WebEngineBrowser::connectPageRequests()
 {
     connect(m_page, &WebPage::statusMessage, this, &BrowserControl::statusText);
+    PagePrint::followPageRequests(m_view);
     connect(m_page, &WebPage::wantsFront, this, [this] {
         emit wantsFront();
         m_view->setFocus();
@@ -271,15 +271,7 @@ void WebEngineBrowser::Find(const QString &text, bool backward)
 
 void WebEngineBrowser::Print()
 {
-    // Printing to a PDF file works without any printer installed.
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    QPrintDialog dialog(printer.get(), window());
-    dialog.setWindowTitle(QStringLiteral("Print - ") + LocationName());
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    // The printer must live until the engine has finished with it.
-    connect(m_view, &QWebEngineView::printFinished, this, [printer](bool) {}, Qt::SingleShotConnection);
-    m_view->print(printer.get());
+    PagePrint::run(m_view);
 }
 
 // Only the person's own typing since the page loaded counts (see PageScripts).

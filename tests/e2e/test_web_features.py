@@ -4,7 +4,7 @@ it, Allow is kept in the site file and holds after a restart; a notification sho
 through the desktop's notification service while Velloran is in the tray, and
 clicking it brings the page back; a page's own full screen covers the screen and Esc
 leaves it; a page's Copy button writes to the clipboard but the page cannot read
-it; a download goes through the save dialog into the downloads folder, and
+it, and its Print button opens the print dialog; a download goes through the save dialog into the downloads folder, and
 Exit while one is still saving asks first."""
 
 import os
@@ -22,7 +22,8 @@ REPORT = b"when,what\n09:30,backup done\n" * 200
 
 # The page asks for notifications on load, then does what /go tells it, once each.
 ALERTS = beacon_page(
-    "Alerts", "alerts", "<button id=fs>full screen</button><button id=cp>copy</button>",
+    "Alerts", "alerts", "<button id=fs>full screen</button><button id=cp>copy</button>"
+    "<button onclick='window.print()'>print</button>",
     "Notification.requestPermission().then(function (p) { fetch('/loaded?page=perm-' + p); });"
     "fs.onclick = function () { document.documentElement.requestFullscreen(); };"
     "function said(what) { return function (e) { fetch('/loaded?page=' + what + (e ? '-' + e.name : '')); }; }"
@@ -101,6 +102,15 @@ def main(args):
         sc.key(None, "Tab Tab Return")
         sc.expect(site.wait("copy-ok", 1, 10) and site.wait("read-NotAllowedError", 1, 10),
                   f"the page's copy was refused or its read allowed: {site.beacons}")
+
+        # The page's own Print button opens the print dialog.
+        sc.key(None, "Tab Return")
+        printing = h.find_windows("Print - Alerts", sc.env, 20)
+        sc.expect(printing, "the page's Print button opened no print dialog")
+        sc.shot("page-print")
+        sc.key(printing[0], "Escape")
+        sc.expect(h.wait_for(lambda: not h.find_windows("Print - Alerts", sc.env), 10),
+                  "the print dialog stayed after Escape")
 
         # A download asks where to save, starting in the downloads folder.
         site.pages["/go"] = "download"
