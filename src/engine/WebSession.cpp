@@ -4,6 +4,7 @@
 #include "engine/WebPage.h"
 #include <algorithm>
 #include <QDir>
+#include <QRegularExpression>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineNotification>
 #include <QWebEngineProfile>
@@ -17,6 +18,11 @@ WebSession::WebSession(const QString &dataFolder, Shell *shell, QObject *parent)
     m_profile->setPersistentStoragePath(web);
     m_profile->setCachePath(QDir(web).filePath(QStringLiteral("cache")));
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    // Some sites (sign-in pages among them) turn away anything naming an embedded
+    // engine; the pages are Chromium's, and sites are told just that.
+    QString agent = m_profile->httpUserAgent();
+    agent.remove(QRegularExpression(QStringLiteral(" QtWebEngine/\\S+")));
+    m_profile->setHttpUserAgent(agent);
     // Pages never reach into the local disk or from local files out to the web.
     QWebEngineSettings *settings = m_profile->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);

@@ -35,10 +35,13 @@ private:
     {
         const QByteArray request = s->readAll();
         const QByteArray path = request.split(' ').value(1);
-        QByteArray cookie;
-        for (const QByteArray &line : request.split('\n'))
+        QByteArray cookie, agent;
+        for (const QByteArray &line : request.split('\n')) {
             if (line.toLower().startsWith("cookie:"))
                 cookie = line.mid(7).trimmed();
+            if (line.toLower().startsWith("user-agent:"))
+                agent = line.mid(11).trimmed();
+        }
         QByteArray headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n";
         QByteArray body;
         if (path == "/form") {
@@ -46,6 +49,9 @@ private:
             body = "<html><head><title>Form</title></head><body><input id=t autofocus><select id=s><option>a<option>b</select>"
                    "<script>t.value='09:30'; s.value='b'; t.dispatchEvent(new InputEvent('input', {bubbles: true}));</script>"
                    "</body></html>";
+        } else if (path == "/agent") {
+            body = "<html><head><title>Agent</title></head><body><script>document.title = '"
+                   + agent.toHex() + " ' + navigator.userAgent;</script></body></html>";
         } else if (path.startsWith("/page/")) {
             body = "<html><head><title>Page " + path.mid(6) + "</title></head><body>page</body></html>";
         } else if (path == "/set") {
@@ -70,6 +76,7 @@ private slots:
     void cookiesSurviveANewControl();
     void historyContract();
     void onlyTypingCountsAsEdits();
+    void sitesSeeChromium();
 
 private:
     // Runs A, B, C, back, reload, forward on a control; returns its events, step by step.
@@ -225,3 +232,20 @@ int main(int argc, char **argv)
 }
 
 #include "tst_browser_engine.moc"
+
+// Sign-in pages that turn embedded engines away look for the engine's own name in
+// the header and in the script's view alike; both name Chromium only.
+void BrowserEngineTest::sitesSeeChromium()
+{
+    auto *session = new WebSession(m_data.path(), nullptr);
+    auto *b = new WebEngineBrowser(*session);
+    b->show();
+    b->Navigate(m_server.url(QStringLiteral("/agent")));
+    QTRY_VERIFY_WITH_TIMEOUT(b->LocationName().contains(QLatin1Char(' ')), 30000);
+    const QString header = QString::fromLatin1(QByteArray::fromHex(b->LocationName().section(QLatin1Char(' '), 0, 0).toLatin1()));
+    const QString script = b->LocationName().section(QLatin1Char(' '), 1);
+    QCOMPARE(header, script);
+    QVERIFY2(header.contains(QLatin1String(" Chrome/")) && !header.contains(QLatin1String("QtWebEngine")), qPrintable(header));
+    delete b;
+    delete session;
+}
