@@ -31,6 +31,10 @@ WebSession::WebSession(const QString &dataFolder, Shell *shell, QObject *parent)
     // the clipboard stays the person's own Paste.
     settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
     settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+    // PDF documents open in the engine's own viewer, as in other browsers, instead of
+    // asking where to save them; the viewer is the engine's one built-in plug-in.
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+    settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
     // A video's or a dashboard's own full-screen button is honoured (Esc leaves it).
     settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
 

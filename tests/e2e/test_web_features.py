@@ -4,7 +4,7 @@ it, Allow is kept in the site file and holds after a restart; a notification sho
 through the desktop's notification service while Velloran is in the tray, and
 clicking it brings the page back; a page's own full screen covers the screen and Esc
 leaves it; a page's Copy button writes to the clipboard but the page cannot read
-it, and its Print button opens the print dialog; a download goes through the save dialog into the downloads folder, and
+it, and its Print button opens the print dialog; a PDF document shows in the viewer; a download goes through the save dialog into the downloads folder, and
 Exit while one is still saving asks first."""
 
 import os
@@ -16,7 +16,7 @@ import desktops  # noqa: E402
 import harness as h  # noqa: E402
 import scenario as s  # noqa: E402
 from scenario import Scenario, close_to  # noqa: E402
-from websites import NotificationService, Site, beacon_page  # noqa: E402
+from websites import NotificationService, Site, beacon_page, tiny_pdf  # noqa: E402
 
 REPORT = b"when,what\n09:30,backup done\n" * 200
 
@@ -36,20 +36,23 @@ ALERTS = beacon_page(
     ".then(function (t) { if (!t || done[t]) return; done[t] = true;"
     " if (t === 'download') location.href = '/report.csv';"
     " if (t === 'big') location.href = '/big.bin';"
+    " if (t === 'pdf') location.href = '/doc.pdf';"
     " if (t === 'notify') { var n = new Notification('Build finished', {body: 'All checks passed'});"
     "  n.onclick = function () { fetch('/loaded?page=clicked'); }; } }); }, 400);")
 
 
-def colour_shown(sc, main, rgb):
-    """Whether the colour shows anywhere in the main window. The frame's native window
-    is replaced once its first page is drawn by the GPU, so it is looked up afresh."""
+def colour_shown(sc, main, rgb, share=0.0):
+    """Whether the colour shows in the main window: anywhere, or over more than `share`
+    of it. The frame's native window is replaced once its first page is drawn by the
+    GPU, so it is looked up afresh."""
     wins = s.velloran_windows(sc.env, "NORMAL")
     rect = s.client_rect(wins[0] if wins else main, sc.env)
     if not rect:
         return False
     x, y, w, hgt = rect
     img = s.grab(sc.env)
-    return any(close_to(img.pixel(px, py), rgb, 6) for py in range(y, y + hgt, 4) for px in range(x, x + w, 8))
+    hits = [close_to(img.pixel(px, py), rgb, 6) for py in range(y, y + hgt, 4) for px in range(x, x + w, 8)]
+    return sum(hits) > share * len(hits) if share else any(hits)
 
 
 def main(args):
@@ -57,7 +60,7 @@ def main(args):
             tempfile.TemporaryDirectory() as tmp, \
             desktops.SessionBus(sc.desk._tmp) as bus, \
             NotificationService(bus.address, sc.desk._tmp) as notes, \
-            Site({"/alerts": ALERTS, "/go": ""}, files={"/report.csv": REPORT, "/big.bin": REPORT * 100},
+            Site({"/alerts": ALERTS, "/go": "", "/doc.pdf": ("application/pdf", tiny_pdf("Invoice 42"))}, files={"/report.csv": REPORT, "/big.bin": REPORT * 100},
                  stalled={"/big.bin"}) as site:
         # The person's downloads folder, as the desktop names it.
         home = os.path.join(tmp, "home")
@@ -154,6 +157,14 @@ def main(args):
         sc.expect(site.wait("clicked", 1, 20), "the page was not told of the click")
         sc.expect(h.wait_for(lambda: s.velloran_windows(sc.env, "NORMAL") == [main], 10, 0.2),
                   "clicking the notification did not bring the page back")
+
+        # A PDF document shows in the engine's viewer (its grey around the page), not as a download.
+        site.pages["/go"] = "pdf"
+        sc.expect(h.wait_for(lambda: colour_shown(sc, main, (0x52, 0x56, 0x59), 0.3), 20, 0.5),
+                  "the PDF document did not show in the viewer")
+        sc.expect(not h.find_windows(f"Save File from 127.0.0.1:{site.port} - Velloran", sc.env),
+                  "the PDF document was offered as a download")
+        sc.shot("pdf")
 
         # The kept answer holds after a restart: no question, granted at once.
         site.pages["/go"] = ""

@@ -31,7 +31,7 @@ def self_signed_cert(folder):
 class Site:
     """Serves `pages` (path -> html) with /loaded?page=NAME beacons counted;
     paths in `protected` ask for Basic auth with `login` = (user, password);
-    `files` (path -> bytes) are served as attachments to download; those in
+    a page may be (content type, bytes); `files` (path -> bytes) are served as attachments to download; those in
     `stalled` send their first part and then hold until the site closes."""
 
     def __init__(self, pages, protected=(), login=("user", "pass"), cert=None, files=None, stalled=()):
@@ -70,7 +70,8 @@ class Site:
                 body = site.pages.get(parsed.path)
                 if body is None:
                     return self._send(404, b"not found")
-                self._send(200, body.encode() if isinstance(body, str) else body)
+                kind, body = body if isinstance(body, tuple) else ("text/html; charset=utf-8", body)
+                self._send(200, body.encode() if isinstance(body, str) else body, {"Content-Type": kind})
 
             def _send(self, status, body, headers=None, part=None):
                 self.send_response(status)
@@ -109,6 +110,24 @@ class Site:
 
     def wait(self, name, count, timeout):
         return h.wait_for(lambda: self.count(name) >= count, timeout)
+
+
+def tiny_pdf(text):
+    """A one-page PDF document showing `text`."""
+    stream = b"BT /F1 24 Tf 20 70 Td (" + text.encode("ascii") + b") Tj ET"
+    objs = [b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+            b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 144] /Contents 4 0 R"
+            b" /Resources << /Font << /F1 5 0 R >> >> >>",
+            b"<< /Length %d >>\nstream\n%s\nendstream" % (len(stream), stream),
+            b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
+    out, offsets = b"%PDF-1.4\n", []
+    for i, obj in enumerate(objs, 1):
+        offsets.append(len(out))
+        out += b"%d 0 obj\n%s\nendobj\n" % (i, obj)
+    xref = len(out)
+    out += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objs) + 1)
+    out += b"".join(b"%010d 00000 n \n" % off for off in offsets)
+    return out + b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objs) + 1, xref)
 
 
 def beacon_page(title, name, body="", script=""):
