@@ -31,6 +31,9 @@ public:
     static QString permissionKey(Permission p);
     // What the site wants, to follow "wants to" ("show notifications", ...).
     static QString permissionText(Permission p);
+    // Whether a yes is kept for the site. Seeing the screen is allowed one request at a
+    // time, as in other browsers: a kept yes would let the site look again unasked.
+    static bool keepsAllow(Permission p) { return p != Permission::Screen && p != Permission::ScreenAudio; }
 
     struct Data
     {

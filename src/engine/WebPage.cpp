@@ -85,7 +85,9 @@ void WebPage::onPermissionRequested(const QUrl &origin, Feature feature)
     const QList<SiteSettings::Permission> wants = permissionsFor(feature);
     bool allKept = !wants.isEmpty();
     for (SiteSettings::Permission p : wants) {
-        const std::optional<bool> kept = m_session.sites().permission(originKey(origin), p);
+        std::optional<bool> kept = m_session.sites().permission(originKey(origin), p);
+        if (kept == true && !SiteSettings::keepsAllow(p))
+            kept.reset();
         if (kept == false) {
             setFeaturePermission(origin, feature, PermissionDeniedByUser);
             return;
@@ -104,7 +106,8 @@ void WebPage::answerPermission(const QUrl &origin, Feature feature, bool allow, 
 {
     if (remember)
         for (SiteSettings::Permission p : permissionsFor(feature))
-            m_session.sites().setPermission(originKey(origin), p, allow);
+            if (!allow || SiteSettings::keepsAllow(p))
+                m_session.sites().setPermission(originKey(origin), p, allow);
     setFeaturePermission(origin, feature, allow ? PermissionGrantedByUser : PermissionDeniedByUser);
     emit permissionSettled(origin, feature);
 }

@@ -35,6 +35,8 @@ WebSession::WebSession(const QString &dataFolder, Shell *shell, QObject *parent)
     // asking where to save them; the viewer is the engine's one built-in plug-in.
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
     settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+    // A meeting page may ask to see the screen; the person answers in the page's bar.
+    settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true);
     // A video's or a dashboard's own full-screen button is honoured (Esc leaves it).
     settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
 

@@ -4,7 +4,7 @@ it, Allow is kept in the site file and holds after a restart; a notification sho
 through the desktop's notification service while Velloran is in the tray, and
 clicking it brings the page back; a page's own full screen covers the screen and Esc
 leaves it; a page's Copy button writes to the clipboard but the page cannot read
-it, and its Print button opens the print dialog; a PDF document shows in the viewer; a download goes through the save dialog into the downloads folder, and
+it, its Print button opens the print dialog, and seeing the screen is asked each time; a PDF document shows in the viewer; a download goes through the save dialog into the downloads folder, and
 Exit while one is still saving asks first."""
 
 import os
@@ -23,12 +23,14 @@ REPORT = b"when,what\n09:30,backup done\n" * 200
 # The page asks for notifications on load, then does what /go tells it, once each.
 ALERTS = beacon_page(
     "Alerts", "alerts", "<button id=fs>full screen</button><button id=cp>copy</button>"
-    "<button onclick='window.print()'>print</button>",
+    "<button onclick='window.print()'>print</button><button id=sh>share</button>",
     "Notification.requestPermission().then(function (p) { fetch('/loaded?page=perm-' + p); });"
     "fs.onclick = function () { document.documentElement.requestFullscreen(); };"
     "function said(what) { return function (e) { fetch('/loaded?page=' + what + (e ? '-' + e.name : '')); }; }"
     "cp.onclick = function () { navigator.clipboard.writeText('copied').then(said('copy-ok'), said('copy'));"
     " navigator.clipboard.readText().then(said('read-ok'), said('read')); };"
+    "sh.onclick = function () { navigator.mediaDevices.getDisplayMedia({video: true}).then(function (m) {"
+    " m.getTracks().forEach(function (t) { t.stop(); }); said('share-ok')(); }, said('share')); };"
     "document.onfullscreenchange = function () {"
     " fetch('/loaded?page=fs-' + (document.fullscreenElement ? 'on' : 'off')); };"
     "var done = {};"
@@ -114,6 +116,19 @@ def main(args):
         sc.key(printing[0], "Escape")
         sc.expect(h.wait_for(lambda: not h.find_windows("Print - Alerts", sc.env), 10),
                   "the print dialog stayed after Escape")
+
+        # A page may ask to see the screen; each request is asked in the bar, a yes never kept.
+        for n in (1, 2):
+            sc.key(None, "Tab Return")
+            sc.expect(h.wait_for(lambda: colour_shown(sc, main, (0xff, 0xf4, 0xce)), 20, 0.5),
+                      f"no permission bar for screen request {n}")
+            sc.key(main, "alt+a")
+            sc.expect(site.wait("share-ok", n, 20), f"screen request {n} not granted after Allow: {site.beacons}")
+            sc.expect(h.wait_for(lambda: not colour_shown(sc, main, (0xff, 0xf4, 0xce)), 10, 0.3),
+                      "the permission bar stayed after Allow")
+            sc.click(x + w // 2, y + hgt // 2 + 60)
+            sc.key(None, "Tab Tab Tab")
+        sc.expect("screen" not in open(sites).read(), "a yes to seeing the screen was kept")
 
         # A download asks where to save, starting in the downloads folder.
         site.pages["/go"] = "download"
