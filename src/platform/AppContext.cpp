@@ -37,7 +37,13 @@ void AppContext::endProgram(int code)
         process->end(code);
 }
 
-static QWidget *dialogParent();
+static QWidget *dialogParent()
+{
+    QWidget *w = QApplication::activeModalWidget();
+    if (!w)
+        w = QApplication::activeWindow();
+    return w;
+}
 
 bool AppContext::mayEnd()
 {
@@ -57,14 +63,6 @@ bool AppContext::mayEnd()
         b->setIcon(QIcon());
     box->setDefaultButton(QMessageBox::Cancel);
     return dialogs->exec(box) == QMessageBox::Ok;
-}
-
-static QWidget *dialogParent()
-{
-    QWidget *w = QApplication::activeModalWidget();
-    if (!w)
-        w = QApplication::activeWindow();
-    return w;
 }
 
 void AppContext::error(const QString &text)
