@@ -14,6 +14,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as h  # noqa: E402
+import scenario as s  # noqa: E402
 
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
@@ -209,7 +210,8 @@ def main(args):
 
             app = start([binary], env, data, scratch, 1)
             apps.append(app)
-            wins = desk.find_windows("Velloran", timeout=60)
+            # The splash is titled Velloran too and may still be up: count main frames only.
+            wins = h.wait_for(lambda: s.velloran_windows(env, "NORMAL"), 60, 0.25) or []
             if len(wins) != 1:
                 fail(f"expected one 'Velloran' window from the installed binary, found {len(wins)}"
                      + ("" if app.alive() else f" (exited with {app.proc.returncode})"))
@@ -220,7 +222,7 @@ def main(args):
                 fail("no velloran.lock in $XDG_CONFIG_HOME/velloran: the installed copy "
                      "uses another data folder")
             # The window may have been re-created once the page's view came up.
-            wins = desk.find_windows("Velloran", timeout=5)
+            wins = h.wait_for(lambda: s.velloran_windows(env, "NORMAL"), 5, 0.25) or []
             if len(wins) != 1:
                 fail(f"expected one 'Velloran' window after the page loaded, found {len(wins)}")
             cls = wm_class(wins[0], env)
