@@ -13,7 +13,7 @@ PACKAGES=(
   # the X server's own answer whether an X11 tray is running
   libxcb1-dev
   # headless desktop for the end-to-end tests
-  xvfb xauth openbox trayer xdotool imagemagick x11-utils
+  xvfb xauth openbox trayer xdotool imagemagick x11-utils x11-xserver-utils
   python3 fonts-dejavu-core
   # fuzzing: clang with libFuzzer and the sanitizer runtimes
   clang-14 libclang-rt-14-dev

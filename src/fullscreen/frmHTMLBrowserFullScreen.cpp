@@ -80,9 +80,11 @@ frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
     setObjectName(QStringLiteral("frmHTMLBrowserFullScreen"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/icons/velloran.svg")));
-    // The whole screen; Load trims the height to the work area.
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    setGeometry(QRect(screen ? screen->geometry().topLeft() : QPoint(), ctx.screen->screenSizePixels()));
+    // The whole screen the main window was on; Load trims the height to the work area.
+    const QRect whole(ctx.screen->screenTopLeftPixels(), ctx.screen->screenSizePixels());
+    if (QScreen *screen = QGuiApplication::screenAt(whole.center()))
+        setScreen(screen);
+    setGeometry(whole);
 
     Toolbar1 = new VToolBar(navigationButtons(), this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));

@@ -27,6 +27,8 @@ MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ct
     setWindowIcon(sharedIcon(QStringLiteral(":/icons/velloran.svg")));
     setAttribute(Qt::WA_QuitOnClose, false);
     ctx.windows.join(this);
+    if (ctx.screen)
+        ctx.screen->follow(this);
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiArea"));
@@ -235,6 +237,15 @@ bool MDIForm1::event(QEvent *event)
             setWindowState(windowState() & ~Qt::WindowMaximized);
             setWindowState(windowState() | Qt::WindowMaximized);
         });
+    }
+    // Shown again after being hidden (full screen, the tray): where it was, on its own
+    // monitor. Qt forgets a maximized window's place while it is hidden, and the window
+    // manager would put it wherever new windows go.
+    if (event->type() == QEvent::Hide && !event->spontaneous() && !isMinimized())
+        m_hiddenAt = pos();
+    if (event->type() == QEvent::Show && !event->spontaneous() && m_hiddenAt) {
+        move(*m_hiddenAt);
+        m_hiddenAt.reset();
     }
     return QMainWindow::event(event);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <QMainWindow>
 #include <QPointer>
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
@@ -155,6 +156,7 @@ private:
     QPointer<QMdiSubWindow> m_lastActivated;
     QPointer<frmHTMLBrowserFullScreen> m_fullScreen;
     QPointer<QWidget> m_help, m_about, m_shortcuts;
+    std::optional<QPoint> m_hiddenAt;
 
     // The tab strip's bar (its cells are the tab strip's business: see TabStrip).
     PanelBar *StatusBarTabs = nullptr;

@@ -75,24 +75,43 @@ static QScreen *screen()
     return QGuiApplication::primaryScreen();
 }
 
+QScreen *QtScreen::current() const
+{
+    if (const QWidget *active = QApplication::activeWindow(); active && active->screen())
+        return active->screen();
+    if (m_window && m_window->screen())
+        return m_window->screen();
+    return screen();
+}
+
 QSize QtScreen::screenSizePixels() const
 {
-    return screen() ? screen()->size() : QSize(1024, 768);
+    const QScreen *s = current();
+    return s ? s->size() : QSize(1024, 768);
+}
+
+QPoint QtScreen::screenTopLeftPixels() const
+{
+    const QScreen *s = current();
+    return s ? s->geometry().topLeft() : QPoint();
 }
 
 QRect QtScreen::workAreaPixels() const
 {
-    return screen() ? screen()->availableGeometry() : QRect();
+    const QScreen *s = current();
+    return s ? s->availableGeometry() : QRect();
 }
 
 double QtScreen::twipsPerPixelX() const
 {
-    return screen() ? 1440.0 / screen()->logicalDotsPerInchX() : 15.0;
+    const QScreen *s = current();
+    return s ? 1440.0 / s->logicalDotsPerInchX() : 15.0;
 }
 
 double QtScreen::twipsPerPixelY() const
 {
-    return screen() ? 1440.0 / screen()->logicalDotsPerInchY() : 15.0;
+    const QScreen *s = current();
+    return s ? 1440.0 / s->logicalDotsPerInchY() : 15.0;
 }
 
 QtTray::QtTray() : m_poll(new QTimer) {}

@@ -1,6 +1,8 @@
 #pragma once
 #include "platform/Services.h"
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 // The desktop facilities of a real run.
 
@@ -36,6 +38,10 @@ public:
     bool open(const QUrl &url) override;
 };
 
+class QScreen;
+
+// The screen the person works on: the active window's, else the main window's (also
+// while it is hidden behind a full-screen page), else the primary screen.
 class QtScreen : public ScreenService
 {
 public:
@@ -43,6 +49,12 @@ public:
     QRect workAreaPixels() const override;
     double twipsPerPixelX() const override;
     double twipsPerPixelY() const override;
+    QPoint screenTopLeftPixels() const override;
+    void follow(QWidget *window) override { m_window = window; }
+
+private:
+    QScreen *current() const;
+    QPointer<QWidget> m_window;
 };
 
 class QTimer;

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -64,6 +65,12 @@ public:
     virtual QRect workAreaPixels() const = 0;
     virtual double twipsPerPixelX() const = 0;
     virtual double twipsPerPixelY() const = 0;
+    // Where the screen's top-left corner lies on the desktop (0, 0 unless several
+    // monitors make one desktop).
+    virtual QPoint screenTopLeftPixels() const { return {}; }
+    // With several monitors, the screen meant is the one this window is on (while no
+    // other window of the program is active); without one, the primary screen.
+    virtual void follow(QWidget *) {}
 };
 
 class QMenu;
