@@ -206,13 +206,24 @@ QString BrowserWindowBase::pageStatus(const QString &text) const
     return note.isEmpty() ? text : note;
 }
 
+bool BrowserWindowBase::mayLeave()
+{
+    return m_unloaded || m_leaveSettled || WebBrowser1->mayLeave();
+}
+
 void BrowserWindowBase::unload()
 {
+    m_leaveSettled = true;
     close();
 }
 
 void BrowserWindowBase::closeEvent(QCloseEvent *event)
 {
+    // Closed by the person (its own close button): the page may ask them to stay.
+    if (!m_ctx.ended && !mayLeave()) {
+        event->ignore();
+        return;
+    }
     if (!m_unloaded) {
         m_unloaded = true;
         m_page->keeper()->stop();

@@ -53,7 +53,9 @@ public:
     int innerWidth() const;
     int innerHeight() const;
 
-    // Public so the frame can unload a window on the user's behalf.
+    // Asks the page whether it may be closed (its leave-this-page guard).
+    bool mayLeave();
+    // Public so the frame can unload a window on the user's behalf, once asked.
     void unload();
     // This window is the frame's active child.
     bool isFront() const;
@@ -105,6 +107,7 @@ protected:
     PageController *m_page = nullptr;
     QWidget *m_body = nullptr;
     bool m_unloaded = false;
+    bool m_leaveSettled = false; // closing without asking the page (asked already, or exiting)
 
 private:
     const int m_slot;

@@ -40,6 +40,10 @@ public:
     // changed form fields, or an editable area with the keyboard focus.
     virtual void queryUserEdits(std::function<void(bool editing)> answer) { answer(false); }
 
+    // Asks the page's own leave-this-page guard, as closing a browser tab does, and waits
+    // for the answer: false when the person chose to stay on the page.
+    virtual bool mayLeave() { return true; }
+
     // Whether a page out of sight for `minuteMs` may give back its memory and be loaded
     // afresh when shown (only when showing it reloads it anyway). Asked each time.
     virtual void allowDiscarding(int /*minuteMs*/, std::function<bool()> /*allowed*/) {}

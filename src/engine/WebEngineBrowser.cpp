@@ -13,8 +13,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
+#include <QTimer>
 #include <QUuid>
 #include <QVBoxLayout>
 #include <QWebEngineContextMenuRequest>
@@ -295,6 +297,35 @@ void WebEngineBrowser::queryUserEdits(std::function<void(bool editing)> answer)
 void WebEngineBrowser::allowDiscarding(int minuteMs, std::function<bool()> allowed)
 {
     m_lifecycle->setDiscarding(minuteMs, std::move(allowed));
+}
+
+bool WebEngineBrowser::mayLeave()
+{
+    // A page that was never loaded or has been discarded holds nothing to lose.
+    if (m_page->url().isEmpty() || m_lifecycle->state() == QWebEnginePage::LifecycleState::Discarded)
+        return true;
+    QPointer<WebEngineBrowser> self(this);
+    m_lifecycle->hold(); // a frozen page runs no script, its guard included
+    QEventLoop loop;
+    bool leave = true;
+    connect(m_page, &QWebEnginePage::windowCloseRequested, &loop, &QEventLoop::quit);
+    connect(m_page, &WebPage::leaveAnswered, &loop, [&](bool yes) {
+        leave = yes;
+        loop.quit();
+    });
+    // A page that does not answer (a busy script, a dead renderer) does not hold the
+    // window; one whose question is on screen waits for the person.
+    QTimer patience;
+    connect(&patience, &QTimer::timeout, &loop, [&] {
+        if (!self || !m_page->askingToLeave())
+            loop.quit();
+    });
+    patience.start(2000);
+    m_page->triggerAction(QWebEnginePage::RequestClose);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (self)
+        m_lifecycle->release();
+    return leave;
 }
 
 void WebEngineBrowser::focusPage()

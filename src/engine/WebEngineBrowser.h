@@ -35,6 +35,7 @@ public:
     void focusPage() override;
     void queryUserEdits(std::function<void(bool editing)> answer) override;
     void allowDiscarding(int minuteMs, std::function<bool()> allowed) override;
+    bool mayLeave() override;
 
     QWebEngineView *view() const { return m_view; }
 

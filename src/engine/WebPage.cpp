@@ -187,12 +187,18 @@ bool WebPage::javaScriptConfirm(const QUrl &origin, const QString &msg)
     QMessageBox *box = pageMessage(dialogParent(), site,
                                    leaving ? QStringLiteral("Leave this page? Changes you made on %1 may not be saved.").arg(site) : msg,
                                    QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel);
-    if (leaving) {
-        box->setInformativeText(QString());
-        box->button(QMessageBox::Ok)->setText(QStringLiteral("&Leave"));
-        box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Stay"));
-    }
-    return runWindowModal(box) == QMessageBox::Ok;
+    if (!leaving)
+        return runWindowModal(box) == QMessageBox::Ok;
+    box->setInformativeText(QString());
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("&Leave"));
+    box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Stay"));
+    // Asked while closing, the page may be behind others: the person sees which one.
+    emit wantsFront();
+    m_askingToLeave = true;
+    const bool leave = runWindowModal(box) == QMessageBox::Ok;
+    m_askingToLeave = false;
+    emit leaveAnswered(leave);
+    return leave;
 }
 
 bool WebPage::javaScriptPrompt(const QUrl &origin, const QString &msg, const QString &defaultValue, QString *result)

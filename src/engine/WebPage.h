@@ -30,6 +30,8 @@ public:
     // question is answered "leave" for that one reload.
     void setAutomaticReload(bool on) { m_automaticReload = on; }
     bool automaticReload() const { return m_automaticReload; }
+    // The page's leave-this-page question is on screen.
+    bool askingToLeave() const { return m_askingToLeave; }
 
     WebSession &session() const { return m_session; }
     // A page of a pop-up window rather than of one of the person's browser windows.
@@ -62,6 +64,8 @@ signals:
     void statusMessage(const QString &text);
     // The person asked to see this page (clicked one of its notifications).
     void wantsFront();
+    // The person answered the page's leave-this-page question.
+    void leaveAnswered(bool leave);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -78,6 +82,7 @@ private:
 
     WebSession &m_session;
     bool m_automaticReload = false;
+    bool m_askingToLeave = false;
     bool m_popup = false;
     QSet<QString> m_credentialsTried; // kept answers already given in this load
 };

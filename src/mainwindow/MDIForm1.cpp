@@ -1,5 +1,6 @@
 #include "mainwindow/MDIForm1.h"
 #include "browser/BrowserWindowBase.h"
+#include "engine/BrowserControl.h"
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include "mainwindow/FindBar.h"
 #include "mainwindow/PageArrangement.h"
@@ -29,6 +30,7 @@ MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ct
     ctx.windows.join(this);
     if (ctx.screen)
         ctx.screen->follow(this);
+    ctx.pagesMayLeave = [frame = QPointer<MDIForm1>(this)] { return !frame || frame->pagesMayLeave(); };
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiArea"));
@@ -89,6 +91,16 @@ QList<BrowserWindowBase *> MDIForm1::childWindows() const
         if (auto *b = qobject_cast<BrowserWindowBase *>(w))
             out.append(b);
     return out;
+}
+
+bool MDIForm1::pagesMayLeave()
+{
+    if (m_fullScreen && m_fullScreen->WebBrowser1 && !m_fullScreen->WebBrowser1->mayLeave())
+        return false;
+    for (const QPointer<BrowserWindowBase> &w : childWindows())
+        if (w && !w->mayLeave())
+            return false;
+    return true;
 }
 
 void MDIForm1::LockFrameDrawing(int mode)

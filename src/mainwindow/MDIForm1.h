@@ -40,6 +40,8 @@ public:
     // The frame's active child window (nullptr when none is open).
     BrowserWindowBase *activeChild() const;
     QList<BrowserWindowBase *> childWindows() const;
+    // Asks every open page's leave-this-page guard, the full-screen one first.
+    bool pagesMayLeave();
     QMdiArea *mdiArea() const { return m_mdi; }
 
     // The one way a slot's page opens: a window of the kind the layout asks for, on

@@ -180,6 +180,9 @@ void MDIForm1::mnuCloseWindow_Click()
         return; // nothing to close: no message
     const int slot = w->slot();
     t([&] { s.InTray = 0; });
+    QPointer<BrowserWindowBase> guard(w);
+    if (!w->mayLeave() || !guard)
+        return;
     t([&] { closeSlot(slot); });
     t([&] {
         if (s.TabbedActive == -1)

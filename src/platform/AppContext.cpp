@@ -47,8 +47,12 @@ static QWidget *dialogParent()
 
 bool AppContext::mayEnd()
 {
+    if (ended)
+        return true;
+    if (pagesMayLeave && !pagesMayLeave())
+        return false;
     const int running = runningDownloads ? runningDownloads() : 0;
-    if (ended || running <= 0 || !dialogs)
+    if (running <= 0 || !dialogs)
         return true;
     const QString text = running == 1
         ? QStringLiteral("A download is still running. Exit Velloran and cancel it?")

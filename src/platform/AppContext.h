@@ -27,6 +27,8 @@ public:
     BrowserFactory browserFactory;
     // How many downloads are saving now (none where nothing can download).
     std::function<int()> runningDownloads;
+    // Asks each open page's leave-this-page guard; false when the person stays on one.
+    std::function<bool()> pagesMayLeave;
 
     QString dataFolder;         // holds velloran.ini and velloran.dat
     QStringList soundFolders;   // searched in order for the WAV cues
@@ -41,8 +43,9 @@ public:
 
     // Ends the program: no further trapped step runs after this.
     void endProgram(int code = 0);
-    // Asked before the person's own Exit: ending cuts running downloads off, so
-    // they choose whether to go on; true when nothing would be lost or they agree.
+    // Asked before the person's own Exit: ending closes pages that may hold unsaved
+    // work and cuts running downloads off, so they choose whether to go on; true when
+    // nothing would be lost or they agree.
     bool mayEnd();
 
     // Message boxes with the program's title.

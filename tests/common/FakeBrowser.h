@@ -34,6 +34,13 @@ public:
     void Print() override { record(QStringLiteral("Print")); }
     void focusPage() override;
 
+    bool stays = false;             // mayLeave: the person answers the page's guard with Stay
+    bool mayLeave() override
+    {
+        calls.append(QStringLiteral("mayLeave"));
+        return !stays;
+    }
+
     bool editing = false;           // what queryUserEdits answers
     void queryUserEdits(std::function<void(bool)> answer) override
     {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Timed refresh on live web apps: a page whose scripts fill its fields and selects is
 refreshed on time, a page the person typed into is not, and a page with a
-leave-this-page guard is refreshed on time with no dialog left open."""
+leave-this-page guard is refreshed on time with no dialog left open, yet asks before
+its window is closed or Velloran exits."""
 
 import os
 import sys
@@ -58,6 +59,35 @@ def main(args):
         sc.expect(not page_dialogs(sc.env), "a page's dialog is left open")
         sc.shot("guarded")
         app.stop()
+
+        # Without timed refresh the guard speaks when its window closes, and on Exit.
+        home = sc.new_home()
+        h.write_ini(home, [0, 0, 1, 0, 0, -1])
+        h.write_dat(home, [(sc.url("/guard"), True, "Guard"), (sc.url("/filled"), True, "Filled")])
+        app = sc.start(home=home)
+        main = sc.main_window(app=app)
+        sc.wait_beacons("guard", base["guard"] + 4, 60, "after a start without refresh")
+        focus_page(sc)
+        sc.key(None, "space")
+        sc.wait_beacons("guard-used", 2, 10, "after a key pressed in the guarded page again")
+        closes = (("Ctrl+W", lambda: sc.key(main, "ctrl+w")),
+                  ("the frame's close button", lambda: h.close_window(main, sc.env)),
+                  ("File > Exit", lambda: sc.key(main, "alt+f x")))
+        for n, (what, close) in enumerate(closes):
+            close()
+            asked = h.wait_for(lambda: page_dialogs(sc.env), 10, 0.2)
+            sc.expect(asked, f"{what} closed the guarded page without its question")
+            if n == len(closes) - 1:
+                break
+            sc.key(asked[0], "Escape")  # Stay
+            sc.expect(h.wait_for(lambda: not page_dialogs(sc.env), 10, 0.2), "the question stayed after Stay")
+            used = sc.counts(["guard-used"])["guard-used"]
+            focus_page(sc)
+            sc.key(None, "space")
+            sc.wait_beacons("guard-used", used + 1, 10, f"in the page kept by Stay after {what}")
+        sc.shot("leave-question")
+        sc.key(asked[0], "Return")  # Leave
+        sc.expect(app.wait(20) is not None, "Leave on Exit did not end Velloran")
 
         # The person types into a page: it is left alone, tick after tick.
         home = sc.new_home()

@@ -41,6 +41,7 @@ private slots:
     void resizeBookkeeping();
     void windowMenuAndRightClick();
     void exitAsksWhileDownloadsRun();
+    void closingAsksThePage();
 };
 
 void MenusTest::menuTree()
@@ -340,4 +341,36 @@ void MenusTest::exitAsksWhileDownloadsRun()
         QCOMPARE(p.d.process.ends, QList<int>{0});
         QVERIFY(!p.host->taskBar()->iconVisible());
     }
+}
+
+void MenusTest::closingAsksThePage()
+{
+    TestProgram p;
+    p.start(kTop8);
+    MDIForm1 *m = p.main();
+    BrowserWindowBase *front = m->activeChild();
+    FakeBrowser *b = p.page(front);
+    int downloads = 0;
+    p.d.ctx->runningDownloads = [&downloads] { ++downloads; return 0; };
+
+    // Stay keeps the window, its tab and the program, however it is closed.
+    b->stays = true;
+    Frame::item(m, "mnuCloseWindow")->trigger();
+    front->close();
+    Frame::item(m, "mnuClose")->trigger();
+    m->close();
+    QCOMPARE(b->count(QStringLiteral("mayLeave")), 4);
+    QCOMPARE(p.windows().size(), 2);
+    QCOMPARE(m->activeChild(), front);
+    QVERIFY(p.d.process.ends.isEmpty());
+    QCOMPARE(downloads, 0);
+
+    // Leave: the window goes, and Exit asks each remaining page once.
+    b->stays = false;
+    Frame::item(m, "mnuCloseWindow")->trigger();
+    QCOMPARE(p.windows().size(), 1);
+    FakeBrowser *other = p.page(p.windows().first());
+    Frame::item(m, "mnuClose")->trigger();
+    QCOMPARE(other->count(QStringLiteral("mayLeave")), 1);
+    QCOMPARE(p.d.process.ends, QList<int>{0});
 }
