@@ -1,5 +1,6 @@
 #include "engine/PopupWindow.h"
 #include "engine/CertificateNotice.h"
+#include "engine/LinkPreview.h"
 #include "engine/PagePrint.h"
 #include "engine/PageZoom.h"
 #include "engine/PermissionBar.h"
@@ -20,6 +21,7 @@ PopupWindow::PopupWindow(WebSession &session, QWidget *opener, const QRect &requ
     m_page->setPopup(true);
     m_view->setPage(m_page);
     new CertificateNotice(m_view, m_page, this);
+    new LinkPreview(m_view, m_page, this);
     new PermissionBar(m_view, m_page, this);
     // The site's kept zoom, as in the person's own windows.
     new PageZoom(session, m_page, this, m_view);

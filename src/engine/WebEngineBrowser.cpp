@@ -1,5 +1,6 @@
 #include "engine/WebEngineBrowser.h"
 #include "engine/CertificateNotice.h"
+#include "engine/LinkPreview.h"
 #include "engine/PageFullScreen.h"
 #include "engine/PageLifecycle.h"
 #include "engine/PagePrint.h"
@@ -83,6 +84,7 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     m_view->setPage(m_page);
     setFocusProxy(m_view);
     new CertificateNotice(m_view, m_page, this);
+    new LinkPreview(m_view, m_page, this);
     new PermissionBar(m_view, m_page, this);
     m_zoom = new PageZoom(session, m_page, this, m_view);
     m_lifecycle = new PageLifecycle(m_page);

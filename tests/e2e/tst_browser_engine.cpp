@@ -5,6 +5,7 @@
 #include "engine/WebSession.h"
 #include "core/RuntimeError.h"
 #include <QApplication>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -52,6 +53,9 @@ private:
         } else if (path == "/agent") {
             body = "<html><head><title>Agent</title></head><body><script>document.title = '"
                    + agent.toHex() + " ' + navigator.userAgent;</script></body></html>";
+        } else if (path == "/link") {
+            body = "<html><head><title>Link</title></head><body style='margin:0'>"
+                   "<a href='/page/target' style='display:block;height:50vh'>go</a></body></html>";
         } else if (path.startsWith("/page/")) {
             body = "<html><head><title>Page " + path.mid(6) + "</title></head><body>page</body></html>";
         } else if (path == "/set") {
@@ -77,6 +81,7 @@ private slots:
     void historyContract();
     void onlyTypingCountsAsEdits();
     void sitesSeeChromium();
+    void linkShowsWhereItLeads();
 
 private:
     // Runs A, B, C, back, reload, forward on a control; returns its events, step by step.
@@ -246,6 +251,35 @@ void BrowserEngineTest::sitesSeeChromium()
     const QString script = b->LocationName().section(QLatin1Char(' '), 1);
     QCOMPARE(header, script);
     QVERIFY2(header.contains(QLatin1String(" Chrome/")) && !header.contains(QLatin1String("QtWebEngine")), qPrintable(header));
+    delete b;
+    delete session;
+}
+
+// Resting the pointer on a link shows its address at the page's bottom-left corner;
+// moving off it hides it again.
+void BrowserEngineTest::linkShowsWhereItLeads()
+{
+    auto *session = new WebSession(m_data.path(), nullptr);
+    auto *b = new WebEngineBrowser(*session);
+    b->resize(640, 480);
+    b->show();
+    b->Navigate(m_server.url(QStringLiteral("/link")));
+    QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Link"), 30000);
+    auto *preview = b->findChild<QLabel *>(QStringLiteral("linkPreview"));
+    QVERIFY(preview && !preview->isVisible());
+    QWidget *page = b->view()->focusProxy() ? b->view()->focusProxy() : b->view();
+    const auto pointAt = [&](int y, bool shown) {
+        for (int i = 0; i < 100 && preview->isVisible() != shown; ++i) {
+            QTest::mouseMove(page, QPoint(100 + i % 2, y));
+            QTest::qWait(100);
+        }
+        return preview->isVisible() == shown;
+    };
+    QVERIFY(pointAt(60, true));
+    QCOMPARE(preview->text(), m_server.url(QStringLiteral("/page/target")));
+    QCOMPARE(preview->geometry().bottom(), b->view()->geometry().bottom());
+    QCOMPARE(preview->x(), b->view()->x());
+    QVERIFY(pointAt(400, false));
     delete b;
     delete session;
 }
