@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/clsTaskBar.h"
 #include "app/frmRightClick.h"
+#include "engine/PageColours.h"
 #include "engine/WebEngineBrowser.h"
 #include "engine/Rendering.h"
 #include "engine/WebSession.h"
@@ -94,7 +95,9 @@ int main(int argc, char *argv[])
     ctx->useServices(services);
     placeFiles(*ctx);
 
+    PageColours::followDesktop();
     auto *web = new WebSession(ctx->dataFolder, &services.shell);
+    PageColours::started();
     ctx->browserFactory = [web](QWidget *parent) -> BrowserControl * {
         return new WebEngineBrowser(*web, parent);
     };

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A desktop with a dark palette: the tab strip, the status bar and the toolbar
-draw with the palette's colours, so their texts stay light on dark."""
+draw with the palette's colours, so their texts stay light on dark; pages are told
+the desktop prefers dark."""
 
 import os
 import sys
@@ -14,7 +15,9 @@ from scenario import Scenario, page  # noqa: E402
 
 
 def main(args):
-    pages = {"/one": page("one", background="#ffffff"), "/two": page("two")}
+    scheme = ("<script>fetch('/loaded?page=scheme-' +"
+              " (matchMedia('(prefers-color-scheme: dark)').matches ? 'dark' : 'light'));</script>")
+    pages = {"/one": page("one", background="#ffffff"), "/two": page("two", body=scheme)}
     with Scenario(__file__, args, "e2e_desktop_dark", pages) as sc:
         h.write_ini(sc.home, [0, 0, 1, 0, 0, -1])
         h.write_dat(sc.home, [(sc.url("/one"), True, "One"), (sc.url("/two"), True, "Two")])
@@ -22,6 +25,7 @@ def main(args):
         main_win = sc.main_window(app=app)
         sc.wait_beacons("one", 1, 60, "after start")
         sc.settle(["one", "two"])
+        sc.expect(sc.counts(["scheme-dark"])["scheme-dark"] == 1, "pages are not told the desktop prefers dark")
         time.sleep(0.5)
         rect = s.client_rect(main_win, sc.env)
         row, cells = sc.tab_strip(main_win)

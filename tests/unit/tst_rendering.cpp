@@ -1,4 +1,6 @@
+#include "engine/PageColours.h"
 #include "engine/Rendering.h"
+#include <QColor>
 #include <QTest>
 
 using Rendering::Machine;
@@ -45,6 +47,23 @@ private slots:
         // Before --webEngineArgs the switch is the program's, not the engine's.
         QCOMPARE(Rendering::engineArguments(Mode::Software, {"velloran", "--disable-gpu"}),
                  (L{"--webEngineArgs", "--disable-gpu"}));
+    }
+
+    // The desktop's published preference wins over the palette; the person's own
+    // blink settings are left alone.
+    void pagesLearnTheDesktopsColourPreference()
+    {
+        using PageColours::Desktop;
+        const QColor dark(42, 46, 50), light(239, 239, 239);
+        QVERIFY(PageColours::prefersDark(Desktop::Unknown, dark));
+        QVERIFY(!PageColours::prefersDark(Desktop::NoPreference, light));
+        QVERIFY(PageColours::prefersDark(Desktop::Dark, light));
+        QVERIFY(!PageColours::prefersDark(Desktop::Light, dark));
+        QVERIFY(!PageColours::prefersDark(Desktop::Unknown, QColor()));
+        QCOMPARE(PageColours::withDark(""), QByteArray("--blink-settings=preferredColorScheme=0"));
+        QCOMPARE(PageColours::withDark("--disable-gpu "), QByteArray("--disable-gpu --blink-settings=preferredColorScheme=0"));
+        QCOMPARE(PageColours::withDark("--blink-settings=preferredColorScheme=1"),
+                 QByteArray("--blink-settings=preferredColorScheme=1"));
     }
 };
 
