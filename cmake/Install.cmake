@@ -6,6 +6,7 @@ include(GNUInstallDirs)
 install(TARGETS velloran RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES data/frmurls.wav data/closeurl.wav DESTINATION ${CMAKE_INSTALL_DATADIR}/velloran)
 install(FILES packaging/velloran.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${VELLORAN_DICTIONARIES} DESTINATION ${CMAKE_INSTALL_DATADIR}/velloran/qtwebengine_dictionaries)
 
 # The menu icon: the SVG the program itself shows is the one source; the fixed
 # sizes that menus and docks without an SVG loader ask for are rendered from it.

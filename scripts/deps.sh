@@ -10,6 +10,8 @@ PACKAGES=(
   qt6-base-dev qt6-qpa-plugins qt6-webengine-dev libqt6webenginecore6-bin
   qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base
   qt6-svg-dev libqt6svg6 qt6-image-formats-plugins libgl-dev
+  # spelling dictionaries, converted for the engine at build time
+  qt6-webengine-dev-tools hunspell-en-us hunspell-en-gb
   # the X server's own answer whether an X11 tray is running
   libxcb1-dev
   # headless desktop for the end-to-end tests

@@ -1,8 +1,10 @@
 #include "engine/WebSession.h"
+#include "engine/Spelling.h"
 #include "engine/DesktopNotifier.h"
 #include "engine/Downloads.h"
 #include "engine/WebPage.h"
 #include <algorithm>
+#include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
 #include <QWebEngineDownloadRequest>
@@ -13,6 +15,7 @@
 WebSession::WebSession(const QString &dataFolder, Shell *shell, QObject *parent)
     : QObject(parent), m_shell(shell), m_sites(dataFolder)
 {
+    const QString dictionaries = Spelling::prepare(QCoreApplication::applicationDirPath());
     m_profile = new QWebEngineProfile(QStringLiteral("velloran"), this);
     const QString web = QDir(dataFolder).filePath(QStringLiteral("web"));
     m_profile->setPersistentStoragePath(web);
@@ -39,6 +42,7 @@ WebSession::WebSession(const QString &dataFolder, Shell *shell, QObject *parent)
     settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true);
     // A video's or a dashboard's own full-screen button is honoured (Esc leaves it).
     settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+    Spelling::enable(m_profile, dictionaries);
 
     m_notifier = new DesktopNotifier(*this, this);
     m_profile->setNotificationPresenter([this](std::unique_ptr<QWebEngineNotification> n) {

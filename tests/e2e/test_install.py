@@ -109,6 +109,11 @@ def check_layout(deb, root):
                                         "frmurls.wav")),
             "bin/../share/velloran/frmurls.wav does not lead to the installed cue")
 
+    for lang in ("en-US", "en-GB"):
+        bdic = os.path.join(usr, "share", "velloran", "qtwebengine_dictionaries", f"{lang}.bdic")
+        h.check(os.path.getsize(bdic) > 100000 if os.path.isfile(bdic) else False,
+                f"usr/share/velloran/qtwebengine_dictionaries/{lang}.bdic is missing")
+
     icons = os.path.join(usr, "share", "icons", "hicolor")
     for size in ICON_SIZES:
         path = os.path.join(icons, f"{size}x{size}", "apps", "velloran.png")
@@ -153,6 +158,15 @@ def wm_class(window, env):
     return [p.strip().strip('"') for p in parts if p.strip()]
 
 
+def spelling_marked(env, window):
+    """Whether the engine's red misspelling marks show in the window."""
+    rect = s.client_rect(window, env)
+    img = s.grab(env)
+    x0, y0, w, hgt = rect
+    return any(r > 200 and g < 90 and b < 90 for r, g, b in
+               (img.pixel(x, y) for y in range(y0, y0 + hgt // 2) for x in range(x0, x0 + w // 2, 2)))
+
+
 def user_env(desk_env, scratch):
     """A fresh account: its own HOME and XDG folders, and no VELLORAN_HOME."""
     env = dict(desk_env)
@@ -191,8 +205,10 @@ def main(args):
         entry = check_desktop_file(root)
         bin_before = sorted(os.listdir(os.path.dirname(binary)))
 
+        # A misspelt word in a field with the keyboard: the installed dictionaries mark it.
+        field = "<textarea autofocus spellcheck=true style='font-size:40px;width:90%'>recieve tommorow</textarea>"
         pages = {"/home": ("text/html; charset=utf-8",
-                           h.page_with_beacon("Installed Home", "home"))}
+                           h.page_with_beacon("Installed Home", "home", field))}
         with h.Desktop() as desk, h.PageServer(pages) as srv:
             env = user_env(desk.env, scratch)
             data = os.path.join(env["XDG_CONFIG_HOME"], "velloran")
@@ -229,6 +245,8 @@ def main(args):
             if entry["StartupWMClass"] not in cls:
                 fail(f"the main window's WM_CLASS {cls} does not match the launcher's "
                      f"StartupWMClass={entry['StartupWMClass']}")
+            if not h.wait_for(lambda: spelling_marked(env, wins[0]), 20, 0.5):
+                fail("no misspelling is marked: the installed dictionaries were not found")
             desk.screenshot(os.path.join(shots, "e2e_install.png"))
             bin_now = sorted(os.listdir(os.path.dirname(binary)))
             if bin_now != bin_before:

@@ -1,5 +1,9 @@
 #include "engine/PageColours.h"
 #include "engine/Rendering.h"
+#include "engine/Spelling.h"
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QColor>
 #include <QTest>
 
@@ -64,6 +68,31 @@ private slots:
         QCOMPARE(PageColours::withDark("--disable-gpu "), QByteArray("--disable-gpu --blink-settings=preferredColorScheme=0"));
         QCOMPARE(PageColours::withDark("--blink-settings=preferredColorScheme=1"),
                  QByteArray("--blink-settings=preferredColorScheme=1"));
+    }
+
+    // Only a dictionary of the person's own language is used: the same region first,
+    // else another region of that language, never another language.
+    void spellingInThePersonsLanguage()
+    {
+        const QStringList have{QStringLiteral("en-GB"), QStringLiteral("en-US")};
+        QCOMPARE(Spelling::choose({QStringLiteral("en-US"), QStringLiteral("en")}, have), QStringLiteral("en-US"));
+        QCOMPARE(Spelling::choose({QStringLiteral("en-AU")}, have), QStringLiteral("en-GB"));
+        QCOMPARE(Spelling::choose({QStringLiteral("de-DE"), QStringLiteral("de")}, have), QString());
+        QCOMPARE(Spelling::choose({QStringLiteral("de-DE"), QStringLiteral("en-GB")}, have), QStringLiteral("en-GB"));
+        QCOMPARE(Spelling::choose({QStringLiteral("C")}, have), QStringLiteral("en-US"));
+
+        // Beside the binary in a build, in ../share/velloran once installed.
+        QTemporaryDir root;
+        const QString bin = root.filePath(QStringLiteral("bin"));
+        QVERIFY(QDir().mkpath(bin));
+        QCOMPARE(Spelling::folder(bin), QString());
+        const QString shared = root.filePath(QStringLiteral("share/velloran/qtwebengine_dictionaries"));
+        QVERIFY(QDir().mkpath(shared));
+        QCOMPARE(Spelling::folder(bin), QString()); // an empty folder is no dictionary
+        QFile f(shared + QStringLiteral("/en-US.bdic"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QCOMPARE(Spelling::folder(bin), shared);
     }
 };
 
