@@ -34,7 +34,12 @@ WebPage::WebPage(WebSession &session, QObject *parent)
                                QStringLiteral("The proxy ") + proxyHost, auth->realm(), auth);
             });
     connect(this, &QWebEnginePage::certificateError, this, &WebPage::onCertificateError);
-    connect(this, &QWebEnginePage::loadFinished, this, [this] { m_credentialsTried.clear(); });
+    connect(this, &QWebEnginePage::loadFinished, this, [this] {
+        m_credentialsTried.clear();
+        m_formResult = m_formPending;
+        if (m_formResult)
+            m_formPages.insert(url());
+    });
     connect(this, &QWebEnginePage::featurePermissionRequested, this, &WebPage::onPermissionRequested);
     connect(this, &QWebEnginePage::featurePermissionRequestCanceled, this, &WebPage::permissionSettled);
     m_session.addPage(this);
@@ -139,12 +144,35 @@ QWidget *WebPage::dialogParent() const
     return view ? view->window() : nullptr;
 }
 
-bool WebPage::acceptNavigationRequest(const QUrl &, NavigationType, bool isMainFrame)
+bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    if (isMainFrame)
-        emit mainFrameNavigation();
+    if (!isMainFrame)
+        return true;
+    // A form's answer that redirects elsewhere (the usual way) is an ordinary page.
+    if (type == NavigationTypeFormSubmitted)
+        m_formPending = true;
+    else if (type == NavigationTypeReload)
+        m_formPending = m_formResult;
+    else if (type == NavigationTypeBackForward)
+        m_formPending = m_formPages.contains(url);
+    else
+        m_formPending = false;
+    emit mainFrameNavigation();
     return true;
 }
+
+void WebPage::triggerAction(WebAction action, bool checked)
+{
+    if ((action == Reload || action == ReloadAndBypassCache) && m_formResult) {
+        // As a page's own timed refresh does: the address afresh, the form not sent.
+        if (m_automaticReload)
+            return load(url());
+        if (!confirmResend())
+            return;
+    }
+    QWebEnginePage::triggerAction(action, checked);
+}
+
 
 // The page's own dialogs: titled with the site, modal to their window only, so the
 // other pages go on (and are refreshed) while one waits for an answer.
@@ -199,6 +227,21 @@ bool WebPage::javaScriptConfirm(const QUrl &origin, const QString &msg)
     m_askingToLeave = false;
     emit leaveAnswered(leave);
     return leave;
+}
+
+bool WebPage::confirmResend()
+{
+    const QString site = siteName();
+    QMessageBox *box = pageMessage(dialogParent(), site,
+                                   QStringLiteral("This page is the answer to a form you sent. Refreshing it sends "
+                                                  "the form to %1 again, which may repeat what it did (an order, "
+                                                  "a payment, a message).").arg(site),
+                                   QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel);
+    box->setObjectName(QStringLiteral("resendForm"));
+    box->setInformativeText(QString());
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("&Send Again"));
+    box->setDefaultButton(QMessageBox::Cancel);
+    return runWindowModal(box) == QMessageBox::Ok;
 }
 
 bool WebPage::javaScriptPrompt(const QUrl &origin, const QString &msg, const QString &defaultValue, QString *result)

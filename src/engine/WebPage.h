@@ -30,6 +30,12 @@ public:
     // question is answered "leave" for that one reload.
     void setAutomaticReload(bool on) { m_automaticReload = on; }
     bool automaticReload() const { return m_automaticReload; }
+    // Reloading goes through here: the answer to a form the person sent is not sent
+    // again unasked (an automatic reload loads its address afresh instead).
+    void triggerAction(WebAction action, bool checked = false) override;
+    // The page shown is what a form sent (not redirected elsewhere) answered.
+    bool isFormResult() const { return m_formResult; }
+
     // The page's leave-this-page question is on screen.
     bool askingToLeave() const { return m_askingToLeave; }
 
@@ -75,6 +81,7 @@ protected:
                           QString *result) override;
 
 private:
+    bool confirmResend();
     void onNewWindow(QWebEngineNewWindowRequest &request);
     void askCredentials(const QString &key, const QString &who, const QString &realm, QAuthenticator *auth);
     void onCertificateError(const QWebEngineCertificateError &error);
@@ -83,6 +90,9 @@ private:
     WebSession &m_session;
     bool m_automaticReload = false;
     bool m_askingToLeave = false;
+    bool m_formPending = false;   // the main frame's navigation under way sends a form
+    bool m_formResult = false;
+    QSet<QUrl> m_formPages;       // addresses seen as form answers, for Back and Forward
     bool m_popup = false;
     QSet<QString> m_credentialsTried; // kept answers already given in this load
 };

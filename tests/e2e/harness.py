@@ -492,7 +492,17 @@ class PageServer:
                         server.beacons.append((page, now))
                     self._send(204, "text/plain", b"")
                     return
-                entry = server.pages.get(parsed.path)
+                self._page(parsed.path)
+
+            def do_POST(self):
+                # A form sent: kept as "POST <path>" and answered with the page at path.
+                self.rfile.read(int(self.headers.get("Content-Length") or 0))
+                with server._lock:
+                    server.requests.append(("POST " + self.path, time.monotonic()))
+                self._page(urllib.parse.urlsplit(self.path).path)
+
+            def _page(self, path):
+                entry = server.pages.get(path)
                 if entry is None:
                     self._send(404, "text/plain", b"not found")
                     return

@@ -2,17 +2,19 @@
 """Timed refresh on live web apps: a page whose scripts fill its fields and selects is
 refreshed on time, a page the person typed into is not, and a page with a
 leave-this-page guard is refreshed on time with no dialog left open, yet asks before
-its window is closed or Velloran exits."""
+its window is closed or Velloran exits; the answer to a form is refreshed without
+sending the form again, and Refresh there asks first."""
 
 import os
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as h  # noqa: E402
 from scenario import HTML, Scenario  # noqa: E402
 from websites import beacon_page, page_dialogs  # noqa: E402
 
-NAMES = ("typed", "filled", "guard")
+NAMES = ("typed", "filled", "guard", "posted")
 MINUTE_MS = 3000
 PAGES = {
     "/typed": beacon_page("Typed", "typed",
@@ -29,7 +31,15 @@ PAGES = {
                           " e.preventDefault(); e.returnValue = 'unsaved'; });"
                           "document.addEventListener('keydown', function () {"
                           " fetch('/loaded?page=guard-used'); });"),
+    # The answer to a form sent once on load, as a search or filter form does.
+    "/form": beacon_page("Form", "form", "<form id=f method=post action=/posted><input name=q value=x></form>",
+                         "if (!sessionStorage.sent) { sessionStorage.sent = 1; f.submit(); }"),
+    "/posted": beacon_page("Posted", "posted", "<p>answer</p>"),
 }
+
+
+def posts(sc):
+    return sum(1 for p, _ in sc.srv.requests if p == "POST /posted")
 
 
 def focus_page(sc):
@@ -44,7 +54,8 @@ def main(args):
     with Scenario(__file__, args, "e2e_web_refresh", pages) as sc:
         # Every minute, tabbed; the page in slot 1 is in front with the keyboard.
         h.write_ini(sc.home, [0, -1, 1, 0, 0, -1])
-        h.write_dat(sc.home, [(sc.url("/guard"), True, "Guard"), (sc.url("/filled"), True, "Filled")])
+        h.write_dat(sc.home, [(sc.url("/guard"), True, "Guard"), (sc.url("/filled"), True, "Filled"),
+                              (sc.url("/form"), True, "Form")])
         app = sc.start(extra_env=clock)
         sc.main_window(app=app)
         for n in ("guard", "filled"):
@@ -54,8 +65,9 @@ def main(args):
         sc.key(None, "space")
         sc.wait_beacons("guard-used", 1, 10, "after a key pressed in the guarded page")
         base = sc.counts(NAMES)
-        for n in ("filled", "guard"):
+        for n in ("filled", "guard", "posted"):
             sc.wait_beacons(n, base[n] + 3, 40, "with a refresh every minute")
+        sc.expect(posts(sc) == 1, f"timed refresh sent the form again: {posts(sc)} posts")
         sc.expect(not page_dialogs(sc.env), "a page's dialog is left open")
         sc.shot("guarded")
         app.stop()
@@ -63,10 +75,24 @@ def main(args):
         # Without timed refresh the guard speaks when its window closes, and on Exit.
         home = sc.new_home()
         h.write_ini(home, [0, 0, 1, 0, 0, -1])
-        h.write_dat(home, [(sc.url("/guard"), True, "Guard"), (sc.url("/filled"), True, "Filled")])
+        h.write_dat(home, [(sc.url("/guard"), True, "Guard"), (sc.url("/filled"), True, "Filled"),
+                           (sc.url("/form"), True, "Form")])
+        sent, answers = posts(sc), sc.counts(["posted"])["posted"]
         app = sc.start(home=home)
         main = sc.main_window(app=app)
         sc.wait_beacons("guard", base["guard"] + 4, 60, "after a start without refresh")
+        sc.wait_beacons("posted", answers + 1, 60, "after the form was sent on this start")
+        # Refresh on the form's answer asks first; Cancel sends nothing.
+        row, cells = sc.tab_strip(main)
+        sc.click((cells[2][0] + cells[2][1]) // 2, row)
+        sc.key(main, "alt+v r")
+        asked = h.wait_for(lambda: page_dialogs(sc.env), 10, 0.2)
+        sc.expect(asked, "Refresh sent the form again without asking")
+        sc.shot("resend-question")
+        sc.key(asked[0], "Escape")
+        time.sleep(1)
+        sc.expect(posts(sc) == sent + 1, f"Cancel still sent the form: {posts(sc) - sent} posts")
+        sc.click((cells[0][0] + cells[0][1]) // 2, row)
         focus_page(sc)
         sc.key(None, "space")
         sc.wait_beacons("guard-used", 2, 10, "after a key pressed in the guarded page again")
