@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Two monitors: with the main window moved to the second one, full screen covers
-that monitor (not the first), the main window comes back there, and Set Up opens
-centred on it."""
+that monitor (not the first), the main window comes back there from full screen and
+from the tray, and Set Up opens centred on it."""
 
 import os
 import sys
@@ -43,6 +43,14 @@ def main(args):
         sc.key(full[0], "F11")
         sc.expect(h.wait_for(lambda: on_right(sc.main_window(timeout=10)), 10, 0.2),
                   f"the main window came back elsewhere: {s.client_rect(sc.main_window(), env)}")
+
+        # To the tray and back by the icon: still on the second monitor.
+        sc.key(sc.main_window(), "ctrl+t")
+        sc.expect(h.wait_for(lambda: not s.velloran_windows(env, "NORMAL"), 10, 0.2), "Ctrl+T left the window shown")
+        icon = s.client_rect(h.wait_for(lambda: s.tray_icon_window(env), 10, 0.3), env)
+        sc.double_click(icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
+        sc.expect(h.wait_for(lambda: on_right(sc.main_window(timeout=10)), 10, 0.2),
+                  f"the main window came back from the tray elsewhere: {s.client_rect(sc.main_window(), env)}")
 
         sc.key(sc.main_window(), "alt+s")
         setup = sc.setup_dialog()
