@@ -17,6 +17,7 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 #include <QUuid>
 #include <QVBoxLayout>
@@ -97,6 +98,26 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     installEditWatcher();
     connectLoadEvents();
     connectPageRequests();
+    addBrowserKeys();
+}
+
+// A browser's own keys in the page: Alt+Left and Alt+Right go back and forward, Ctrl+R
+// refreshes (F5 arranges the windows here). Where there is no page to go to, nothing
+// happens, as in other browsers.
+void WebEngineBrowser::addBrowserKeys()
+{
+    const auto key = [this](QKeyCombination k, auto slot) {
+        (new QShortcut(QKeySequence(k), this, slot))->setContext(Qt::WidgetWithChildrenShortcut);
+    };
+    key(Qt::ALT | Qt::Key_Left, [this] {
+        if (m_page->history()->canGoBack())
+            GoBack();
+    });
+    key(Qt::ALT | Qt::Key_Right, [this] {
+        if (m_page->history()->canGoForward())
+            GoForward();
+    });
+    key(Qt::CTRL | Qt::Key_R, [this] { Refresh(); });
 }
 
 void WebEngineBrowser::installEditWatcher()

@@ -49,6 +49,7 @@ private:
     void installEditWatcher();
     void connectLoadEvents();
     void connectPageRequests();
+    void addBrowserKeys();
     void reportHistoryState();
     void personNavigates();
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Everyday browsing: a link for a new window goes to the default browser, a script's
 pop-up opens in a window of ours and closes itself; a password site asks and loads;
-a self-signed site explains itself and loads after "Continue to this site"; the page
-zoom is kept for the site after a restart."""
+a self-signed site explains itself and loads after "Continue to this site"; Alt+Left,
+Alt+Right and Ctrl+R go back, forward and reload; the page zoom is kept for the site
+after a restart."""
 
 import os
 import stat
@@ -16,7 +17,8 @@ from websites import Site, beacon_page, self_signed_cert  # noqa: E402
 
 LINKS = beacon_page(
     "Links", "links",
-    "<a id=out href='/elsewhere' target=_blank>elsewhere</a> <button id=pop>sign in</button>",
+    "<a id=out href='/elsewhere' target=_blank>elsewhere</a> <button id=pop>sign in</button>"
+    " <a href='/secret'>next</a>",
     "window.done = function () { fetch('/loaded?page=opener-told'); };"
     "pop.onclick = function () { window.open('/popup', 'signin', 'width=420,height=480'); };"
     "function zoom() { fetch('/loaded?page=zoom-' + Math.round(devicePixelRatio * 100)); }"
@@ -90,6 +92,15 @@ def main(args):
             sc.expect(site.wait("opener-told", 1, 20), "the pop-up could not reach the page that opened it")
             sc.expect(h.wait_for(lambda: not h.find_windows("Popup - Velloran", sc.env), 20),
                       "the pop-up stayed open after the page closed it")
+
+            # A browser's keys: Alt+Left, Alt+Right and Ctrl+R after following a link.
+            seen = {n: site.count(n) for n in ("links", "secret")}
+            sc.key(None, "Tab Return")
+            for keys, name, more in ((None, "secret", 1), ("alt+Left", "links", 1),
+                                     ("alt+Right", "secret", 2), ("ctrl+r", "secret", 3)):
+                if keys:
+                    sc.key(None, keys)
+                sc.expect(site.wait(name, seen[name] + more, 20), f"no page load after {keys or 'the link'}")
 
             # Zoom, kept for the site after a restart.
             sc.key(None, "ctrl+plus")
