@@ -173,7 +173,6 @@ void WebPage::triggerAction(WebAction action, bool checked)
     QWebEnginePage::triggerAction(action, checked);
 }
 
-
 // The page's own dialogs: titled with the site, modal to their window only, so the
 // other pages go on (and are refreshed) while one waits for an answer.
 namespace {
