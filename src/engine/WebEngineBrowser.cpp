@@ -102,8 +102,8 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
 }
 
 // A browser's own keys in the page: Alt+Left and Alt+Right go back and forward, Ctrl+R
-// refreshes (F5 arranges the windows here). Where there is no page to go to, nothing
-// happens, as in other browsers.
+// refreshes (F5 arranges the windows here), Esc stops loading. Where there is no page
+// to go to, nothing happens, as in other browsers.
 void WebEngineBrowser::addBrowserKeys()
 {
     const auto key = [this](QKeyCombination k, auto slot) {
@@ -118,6 +118,12 @@ void WebEngineBrowser::addBrowserKeys()
             GoForward();
     });
     key(Qt::CTRL | Qt::Key_R, [this] { Refresh(); });
+    // Esc stops a page that is still loading; a loaded page has the key to itself.
+    auto *stop = new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { Stop(); });
+    stop->setContext(Qt::WidgetWithChildrenShortcut);
+    stop->setEnabled(false);
+    connect(m_page, &QWebEnginePage::loadStarted, stop, [stop] { stop->setEnabled(true); });
+    connect(m_page, &QWebEnginePage::loadFinished, stop, [stop] { stop->setEnabled(false); });
 }
 
 void WebEngineBrowser::installEditWatcher()

@@ -2,7 +2,7 @@
 """Everyday browsing: a link for a new window goes to the default browser, a script's
 pop-up opens in a window of ours and closes itself; a password site asks and loads;
 a self-signed site explains itself and loads after "Continue to this site"; Alt+Left,
-Alt+Right and Ctrl+R go back, forward and reload; the page zoom is kept for the site
+Alt+Right and Ctrl+R go back, forward and reload, Esc stops a page loading; the page zoom is kept for the site
 after a restart."""
 
 import os
@@ -23,6 +23,9 @@ LINKS = beacon_page(
     "pop.onclick = function () { window.open('/popup', 'signin', 'width=420,height=480'); };"
     "function zoom() { fetch('/loaded?page=zoom-' + Math.round(devicePixelRatio * 100)); }"
     "window.addEventListener('load', zoom); window.addEventListener('resize', zoom);")
+# Never finishes loading; says so once it is stopped.
+SLOW = ("<html><head><title>Slow</title></head><body>arriving<script>setInterval(function () {"
+        " if (document.readyState === 'complete') fetch('/loaded?page=stopped'); }, 300);</script>")
 POPUP = beacon_page("Popup", "popup", "signing in",
                     "window.opener.done(); setTimeout(function () { window.close(); }, 1500);")
 
@@ -49,8 +52,9 @@ def main(args):
             f.write("[Default Applications]\nx-scheme-handler/http=stub-browser.desktop\n"
                     "x-scheme-handler/https=stub-browser.desktop\n")
         env = {"DEFAULT_BROWSER": browser, "BROWSER": browser}
-        pages = {"/links": LINKS, "/popup": POPUP, "/secret": beacon_page("Secret", "secret")}
-        with Site(pages, protected={"/secret"}) as site, \
+        pages = {"/links": LINKS, "/popup": POPUP, "/secret": beacon_page("Secret", "secret", "<a href='/slow'>slow</a>"),
+                 "/slow": SLOW}
+        with Site(pages, protected={"/secret"}, stalled={"/slow"}) as site, \
                 Site({"/": beacon_page("Secure", "secure")}, cert=self_signed_cert(tmp)) as tls:
             h.write_ini(sc.home, [0, 0, 1, 0, 0, -1])
             h.write_dat(sc.home, [(site.url("/links"), True, "Links"), (site.url("/secret"), True, "Secret"),
@@ -101,6 +105,10 @@ def main(args):
                 if keys:
                     sc.key(None, keys)
                 sc.expect(site.wait(name, seen[name] + more, 20), f"no page load after {keys or 'the link'}")
+            sc.key(None, "Tab Return")
+            sc.expect(h.wait_for(lambda: "/slow" in site.requests, 20), "the slow page was not asked for")
+            sc.key(None, "Escape")
+            sc.expect(site.wait("stopped", 1, 10), "Esc did not stop the page still loading")
 
             # Zoom, kept for the site after a restart.
             sc.key(None, "ctrl+plus")

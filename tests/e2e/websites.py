@@ -31,8 +31,8 @@ def self_signed_cert(folder):
 class Site:
     """Serves `pages` (path -> html) with /loaded?page=NAME beacons counted;
     paths in `protected` ask for Basic auth with `login` = (user, password);
-    a page may be (content type, bytes); `files` (path -> bytes) are served as attachments to download; those in
-    `stalled` send their first part and then hold until the site closes."""
+    a page may be (content type, bytes); `files` (path -> bytes) are served as attachments to download; pages
+    and files in `stalled` send their first part and then hold until the site closes."""
 
     def __init__(self, pages, protected=(), login=("user", "pass"), cert=None, files=None, stalled=()):
         self.pages, self.protected, self.cert = dict(pages), set(protected), cert
@@ -71,7 +71,12 @@ class Site:
                 if body is None:
                     return self._send(404, b"not found")
                 kind, body = body if isinstance(body, tuple) else ("text/html; charset=utf-8", body)
-                self._send(200, body.encode() if isinstance(body, str) else body, {"Content-Type": kind})
+                body = body.encode() if isinstance(body, str) else body
+                if parsed.path in site.stalled:  # a page that never finishes loading
+                    self._send(200, body + b" " * 1000, {"Content-Type": kind}, part=len(body))
+                    site.closing.wait(120)
+                    return
+                self._send(200, body, {"Content-Type": kind})
 
             def _send(self, status, body, headers=None, part=None):
                 self.send_response(status)
