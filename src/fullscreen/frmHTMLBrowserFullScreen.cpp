@@ -294,6 +294,9 @@ void frmHTMLBrowserFullScreen::MinimizeFullSCRForm()
 
 void frmHTMLBrowserFullScreen::ReturnToMainWindow()
 {
+    // This window's page closes on the way back: the person may stay for what they typed.
+    if (WebBrowser1 && !WebBrowser1->mayLeave())
+        return;
     Trap t(m_ctx, ErrorPolicy::navigation().also(5));
     t([&] { ReturningToMainWindow = true; });
     t([&] { close(); });

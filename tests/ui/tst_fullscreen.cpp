@@ -170,7 +170,14 @@ void FullScreenTest::returnFindsThePageByItsSlot()
     // Slots 1 and 3 open (a gap), the page of slot 3 in front.
     TestProgram p;
     p.start(Top8().slot(1, "http://a/", true, "A").slot(3, "http://c/", true, "C"));
-    openOn(p, 3)->ReturnToMainWindow();
+    // Its page's guard answered with Stay keeps full screen.
+    frmHTMLBrowserFullScreen *full = openOn(p, 3);
+    auto *guarded = qobject_cast<FakeBrowser *>(full->WebBrowser1);
+    guarded->stays = true;
+    full->ReturnToMainWindow();
+    QVERIFY(p.fullScreen() && !p.main()->isVisible());
+    guarded->stays = false;
+    full->ReturnToMainWindow();
     QVERIFY(p.main()->isVisible() && p.main()->updatesEnabled());
     QCOMPARE(p.main()->activeChild()->slot(), 3);
     QVERIFY(p.d.messages.shown.isEmpty());
