@@ -399,7 +399,7 @@ def split_monitors(env, width, height):
     """Makes the X screen two side-by-side monitors of width/2 x height (RandR 1.5),
     the left one primary, as a laptop with a second display is."""
     half = width // 2
-    for name, spec, output in (("left", f"{half}/300x{height}/190+0+0", "screen"),
-                               ("right", f"{half}/300x{height}/190+{half}+0", "none")):
-        rc, out = h._x(["xrandr", "--setmonitor", name, spec, output], env)
+    for name, geometry, output in (("left", f"{half}/300x{height}/190+0+0", "screen"),
+                                   ("right", f"{half}/300x{height}/190+{half}+0", "none")):
+        rc, out = h._x(["xrandr", "--setmonitor", name, geometry, output], env)
         h.check(rc == 0, f"xrandr --setmonitor {name} failed: {out}")
