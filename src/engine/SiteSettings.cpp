@@ -111,18 +111,18 @@ int SiteSettings::zoom(const QString &host) const
     return m_data.zoom.value(host, 100);
 }
 
-void SiteSettings::setZoom(const QString &host, int percent)
+bool SiteSettings::setZoom(const QString &host, int percent)
 {
     if (!siteField(host) || host.contains(QLatin1Char('\t')) || host.contains(QLatin1Char('\n')))
-        return;
+        return false;
     percent = std::clamp(percent, kMinZoom, kMaxZoom);
     if (percent == zoom(host))
-        return;
+        return true;
     if (percent == 100)
         m_data.zoom.remove(host);
     else
         m_data.zoom.insert(host, percent);
-    save();
+    return save();
 }
 
 std::optional<bool> SiteSettings::permission(const QString &origin, Permission p) const
@@ -138,30 +138,33 @@ QMap<SiteSettings::Permission, bool> SiteSettings::permissions(const QString &or
     return m_data.permissions.value(origin);
 }
 
-void SiteSettings::setPermission(const QString &origin, Permission p, bool allowed)
+bool SiteSettings::setPermission(const QString &origin, Permission p, bool allowed)
 {
-    if (!siteField(origin) || origin.contains(QLatin1Char('\t')) || origin.contains(QLatin1Char('\n'))
-        || permission(origin, p) == allowed)
-        return;
+    if (!siteField(origin) || origin.contains(QLatin1Char('\t')) || origin.contains(QLatin1Char('\n')))
+        return false;
+    if (permission(origin, p) == allowed)
+        return true;
     m_data.permissions[origin].insert(p, allowed);
-    save();
+    return save();
 }
 
-void SiteSettings::forgetPermission(const QString &origin, Permission p)
+bool SiteSettings::forgetPermission(const QString &origin, Permission p)
 {
     auto site = m_data.permissions.find(origin);
     if (site == m_data.permissions.end() || !site->remove(p))
-        return;
+        return true;
     if (site->isEmpty())
         m_data.permissions.erase(site);
-    save();
+    return save();
 }
 
-void SiteSettings::save() const
+bool SiteSettings::save() const
 {
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(format(m_data));
-    file.commit();
+        return false;
+    const QByteArray text = format(m_data);
+    // Flushed here because commit() ignores a failed flush: on a full disk it would put
+    // a cut file in place of the whole one.
+    return file.write(text) == text.size() && file.flush() && file.commit();
 }

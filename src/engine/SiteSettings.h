@@ -12,7 +12,8 @@
 //   host <tab> zoom in percent
 //   origin <tab> permission <tab> allow | block      (origin: scheme://host[:port])
 // A file that cannot be read in full is set aside as "velloran-sites.txt.bad" and the
-// program starts with no choices.
+// program starts with no choices. A file that cannot be written (a full disk) stays as
+// it was; the setters say so by returning false, and the choice holds for this run.
 class SiteSettings
 {
 public:
@@ -44,16 +45,18 @@ public:
 
     // The zoom for a host, in percent (100 when none is kept).
     int zoom(const QString &host) const;
-    // Keeps a host's zoom and writes the file; 100 forgets it.
-    void setZoom(const QString &host, int percent);
+    // Keeps a host's zoom and writes the file; 100 forgets it. The setters return
+    // whether the file holds the choice: false for a site that cannot be kept, or
+    // when the file could not be written.
+    bool setZoom(const QString &host, int percent);
 
     // The person's kept answer for an origin, if any.
     std::optional<bool> permission(const QString &origin, Permission p) const;
     QMap<Permission, bool> permissions(const QString &origin) const;
     QStringList permissionOrigins() const { return m_data.permissions.keys(); }
-    void setPermission(const QString &origin, Permission p, bool allowed);
+    bool setPermission(const QString &origin, Permission p, bool allowed);
     // Withdraws a kept answer: the site is asked again next time.
-    void forgetPermission(const QString &origin, Permission p);
+    bool forgetPermission(const QString &origin, Permission p);
 
     QString path() const { return m_path; }
 
@@ -62,7 +65,7 @@ public:
     static QByteArray format(const Data &data);
 
 private:
-    void save() const;
+    bool save() const;
 
     QString m_path;
     Data m_data;

@@ -1,10 +1,13 @@
 // The per-site file: zoom and permission answers survive a restart, withdrawn answers
-// go, and a damaged file is set aside rather than stopping anything.
+// go, a damaged file is set aside rather than stopping anything, and a full disk
+// leaves the file as it was.
 #include "engine/SiteSettings.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using P = SiteSettings::Permission;
 
@@ -56,6 +59,37 @@ private slots:
             QVERIFY2(!QFile::exists(path) && QFile::exists(path + QStringLiteral(".bad")), bad.constData());
             QCOMPARE(sites.zoom(QStringLiteral("127.0.0.1")), 100);
         }
+    }
+
+    void fullDiskKeepsTheFile()
+    {
+        QTemporaryDir dir;
+        SiteSettings sites(dir.path());
+        QVERIFY(sites.setZoom(QStringLiteral("127.0.0.1"), 150));
+        QFile file(sites.path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+
+        // A file size limit fails the write part way, as a full disk does.
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlim_t was = limit.rlim_cur;
+        limit.rlim_cur = 8;
+        const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool zoomKept = sites.setZoom(QStringLiteral("nas.local"), 200);
+        const bool answerKept = sites.setPermission(QStringLiteral("https://nas.local"), P::Camera, true);
+        limit.rlim_cur = was;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, signal);
+
+        QVERIFY(!zoomKept && !answerKept);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("velloran-sites.txt")});
+        QCOMPARE(sites.zoom(QStringLiteral("nas.local")), 200);
+        QCOMPARE(sites.permission(QStringLiteral("https://nas.local"), P::Camera), std::optional<bool>(true));
     }
 };
 
