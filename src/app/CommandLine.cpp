@@ -19,20 +19,25 @@ void print(FILE *to, const QString &text)
     std::fflush(to);
 }
 
-// Exec= quoting of the desktop entry format: a path with reserved characters is
-// quoted, with backslash before ", `, $ and \.
-QString execQuoted(const QString &path)
+// Exec= of the desktop entry format: an argument with reserved characters is quoted,
+// with a backslash before ", `, $ and \ inside the quotes; a % is doubled, as it would
+// start a field code; then the value's own escaping doubles every backslash.
+QString execValue(const QString &path)
 {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    if (std::none_of(path.begin(), path.end(), [](QChar c) { return reserved.contains(c); }))
-        return path;
-    QString out = QStringLiteral("\"");
-    for (QChar c : path) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            out += u'\\';
-        out += c;
+    QString out;
+    if (std::none_of(path.begin(), path.end(), [](QChar c) { return reserved.contains(c); })) {
+        out = path;
+    } else {
+        out = QStringLiteral("\"");
+        for (QChar c : path) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                out += u'\\';
+            out += c;
+        }
+        out += u'"';
     }
-    return out + u'"';
+    return out.replace(u'%', QStringLiteral("%%")).replace(u'\\', QStringLiteral("\\\\"));
 }
 
 } // namespace
@@ -45,11 +50,14 @@ QString autostartEntryPath()
 
 QByteArray autostartEntry(const QString &program)
 {
+    // No escape of the format carries a line break or another control character.
+    if (std::any_of(program.begin(), program.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+        return {};
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Velloran\n"
            "Comment=Keep your eight favourite sites open all day\n"
-           "Exec=" + execQuoted(program).toUtf8() + "\n"
+           "Exec=" + execValue(program).toUtf8() + "\n"
            "Icon=velloran\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
@@ -64,12 +72,19 @@ bool setAutostart(bool on, const QString &program, QString *error)
         *error = QStringLiteral("cannot remove %1").arg(path);
         return false;
     }
+    const QByteArray entry = autostartEntry(program);
+    if (entry.isEmpty()) {
+        *error = QStringLiteral("the program's path holds a control character, which an autostart entry cannot "
+                                "hold; no entry was written");
+        return false;
+    }
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         *error = QStringLiteral("cannot create the folder %1").arg(QFileInfo(path).absolutePath());
         return false;
     }
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(autostartEntry(program)) < 0 || !f.commit()) {
+    // Flushed here because commit() ignores a failed flush and would leave a cut entry.
+    if (!f.open(QIODevice::WriteOnly) || f.write(entry) != entry.size() || !f.flush() || !f.commit()) {
         *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
         return false;
     }

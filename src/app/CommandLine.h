@@ -13,7 +13,8 @@ constexpr int StartProgram = -1;
 // own options (-platform, -style …) are let through for the application object.
 int run(const QStringList &args);
 
-// The freedesktop autostart entry that starts `program` with the session.
+// The freedesktop autostart entry that starts `program` with the session; empty for a
+// path with a control character, which no entry can hold.
 QString autostartEntryPath();
 QByteArray autostartEntry(const QString &program);
 // Writes or removes the entry; on failure says why in `error`.
