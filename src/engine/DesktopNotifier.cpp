@@ -78,6 +78,14 @@ void DesktopNotifier::present(std::unique_ptr<QWebEngineNotification> notificati
     showOnBus(key, replaces, summary, body);
 }
 
+QString DesktopNotifier::markupEscaped(const QString &text)
+{
+    QString out = text;
+    return out.replace(u'&', QStringLiteral("&amp;"))
+        .replace(u'<', QStringLiteral("&lt;"))
+        .replace(u'>', QStringLiteral("&gt;"));
+}
+
 void DesktopNotifier::showOnBus(quint64 key, uint replaces, const QString &summary, const QString &body)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -85,9 +93,9 @@ void DesktopNotifier::showOnBus(quint64 key, uint replaces, const QString &summa
         showInStatus(key);
         return;
     }
-    auto escaped = [](const QString &text) { return text.toHtmlEscaped(); };
     QDBusMessage notify = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
-    notify << QStringLiteral("Velloran") << replaces << QStringLiteral("velloran") << summary << escaped(body)
+    notify << QStringLiteral("Velloran") << replaces << QStringLiteral("velloran") << markupEscaped(summary)
+           << markupEscaped(body)
            << QStringList{QStringLiteral("default"), QStringLiteral("Show")}
            << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("velloran")}} << int(-1);
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);

@@ -22,6 +22,10 @@ public:
 
     void present(std::unique_ptr<QWebEngineNotification> notification);
 
+    // A page's text as the notification service takes it: the service reads markup
+    // (in the body, and some in the summary too), so &, < and > are written as entities.
+    static QString markupEscaped(const QString &text);
+
 private slots:
     void onActionInvoked(uint id, const QString &action);
     void onClosed(uint id, uint reason);

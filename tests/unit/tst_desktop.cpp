@@ -1,6 +1,7 @@
 // What goes to the desktop as text: the autostart entry starts the program from any
-// path it can hold.
+// path it can hold, and a page's notification reaches the service as plain text.
 #include "app/CommandLine.h"
+#include "engine/DesktopNotifier.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,6 +34,11 @@ private slots:
         qunsetenv("XDG_CONFIG_HOME");
     }
 
+    void notificationTextIsNotMarkup()
+    {
+        QCOMPARE(DesktopNotifier::markupEscaped(QStringLiteral(R"(<b>Tom & "Jerry"</b> > 1)")),
+                 QStringLiteral(R"(&lt;b&gt;Tom &amp; "Jerry"&lt;/b&gt; &gt; 1)"));
+    }
 };
 
 QTEST_APPLESS_MAIN(TstDesktop)
