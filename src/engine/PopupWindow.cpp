@@ -1,6 +1,7 @@
 #include "engine/PopupWindow.h"
 #include "engine/CertificateNotice.h"
 #include "engine/LinkPreview.h"
+#include "engine/PageDialogs.h"
 #include "engine/PagePrint.h"
 #include "engine/PageZoom.h"
 #include "engine/PermissionBar.h"
@@ -33,9 +34,17 @@ PopupWindow::PopupWindow(WebSession &session, QWidget *opener, const QRect &requ
     resize(size);
     if (opener && opener->window())
         move(opener->window()->geometry().center() - QPoint(size.width() / 2, size.height() / 2));
-    connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
-        setWindowTitle((title.isEmpty() ? m_page->siteName() : title) + QStringLiteral(" - Velloran"));
-    });
+    // The page chooses its title, not the site it names: the host always comes first.
+    const auto name = [this] {
+        const QString site = m_page->siteName();
+        const QString title = m_page->title().left(120);
+        const bool same = title.isEmpty() || title == site || title == m_page->url().toString();
+        setWindowTitle((same ? site : site + QStringLiteral(" \u2013 ") + title) + QStringLiteral(" - Velloran"));
+    };
+    connect(m_page, &QWebEnginePage::titleChanged, this, name);
+    connect(m_page, &QWebEnginePage::urlChanged, this, name);
+    auto *messages = new PageMessageBar(m_view, this);
+    connect(m_page, &WebPage::pageSays, messages, &PageMessageBar::add);
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
     connect(m_page, &WebPage::wantsFront, this, [this] {
         showNormal();

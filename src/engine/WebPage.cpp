@@ -1,7 +1,10 @@
 #include "engine/WebPage.h"
+#include "engine/ExternalLinks.h"
+#include "engine/PageDialogs.h"
 #include "engine/PopupWindow.h"
 #include "engine/WebSession.h"
 #include "platform/Services.h"
+#include <QApplication>
 #include <QAuthenticator>
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -15,9 +18,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSslCertificate>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <QWebEngineCertificateError>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineView>
+#include <algorithm>
 
 WebPage::WebPage(WebSession &session, QObject *parent)
     : QWebEnginePage(session.profile(), parent), m_session(session)
@@ -144,10 +150,35 @@ QWidget *WebPage::dialogParent() const
     return view ? view->window() : nullptr;
 }
 
+bool WebPage::personAtPage() const
+{
+    QWidget *window = dialogParent();
+    return window && isVisible() && window->isActiveWindow() && qApp->applicationState() == Qt::ApplicationActive;
+}
+
 bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
+    // A link for something the engine does not show itself comes here before the
+    // engine would hand it to the desktop: it goes only where the person agrees.
+    if (ExternalLinks::kind(url) != ExternalLinks::Kind::Web && !WebPage::engineShows(url)) {
+        if (type == NavigationTypeLinkClicked) {
+            const QString site = siteName();
+            QPointer<WebPage> self(this);
+            // Not inside the engine's call: the question must not hold the other pages.
+            QTimer::singleShot(0, this, [self, url, site] {
+                if (self)
+                    ExternalLinks::open(url, site, self->m_session.shell(), self->dialogParent(),
+                                        [self](const QString &text) { if (self) emit self->statusMessage(text); });
+            });
+        }
+        return false;
+    }
     if (!isMainFrame)
         return true;
+    if (type == NavigationTypeRedirect)
+        m_mainNavigations.append(url);
+    else
+        m_mainNavigations = {url};
     // A form's answer that redirects elsewhere (the usual way) is an ordinary page.
     if (type == NavigationTypeFormSubmitted)
         m_formPending = true;
@@ -155,10 +186,19 @@ bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool
         m_formPending = m_formResult;
     else if (type == NavigationTypeBackForward)
         m_formPending = m_formPages.contains(url);
-    else
+    else if (type != NavigationTypeRedirect)
         m_formPending = false;
     emit mainFrameNavigation();
     return true;
+}
+
+bool WebPage::engineShows(const QUrl &url)
+{
+    static const QStringList shown{QStringLiteral("about"), QStringLiteral("data"), QStringLiteral("blob"),
+                                   QStringLiteral("file"), QStringLiteral("view-source"), QStringLiteral("chrome"),
+                                   QStringLiteral("chrome-error"), QStringLiteral("qrc"), QStringLiteral("filesystem"),
+                                   QStringLiteral("javascript")};
+    return shown.contains(url.scheme().toLower());
 }
 
 void WebPage::triggerAction(WebAction action, bool checked)
@@ -173,19 +213,10 @@ void WebPage::triggerAction(WebAction action, bool checked)
     QWebEnginePage::triggerAction(action, checked);
 }
 
-// The page's own dialogs: titled with the site, modal to their window only, so the
-// other pages go on (and are refreshed) while one waits for an answer.
+// The page's own dialogs, titled with the site. Inside the engine's call every page
+// waits for the answer, so alert() only shows its message under the page, and a
+// question waits only for a person who is at the page, and briefly (PageDialogs).
 namespace {
-
-int runWindowModal(QDialog *dialog)
-{
-    dialog->setWindowModality(dialog->parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
-    QPointer<QDialog> guard(dialog);
-    const int result = dialog->exec();
-    if (guard)
-        guard->deleteLater();
-    return guard ? result : QDialog::Rejected;
-}
 
 QMessageBox *pageMessage(QWidget *parent, const QString &site, const QString &text, QMessageBox::Icon icon,
                          QMessageBox::StandardButtons buttons)
@@ -196,11 +227,24 @@ QMessageBox *pageMessage(QWidget *parent, const QString &site, const QString &te
     return box;
 }
 
+QString cut(const QString &text)
+{
+    return text.size() > 500 ? text.left(500) + QStringLiteral("...") : text;
+}
+
+// Runs a page's question briefly; `fromPage` is the line naming where it came from.
+int askPageQuestion(QMessageBox *box, const QString &fromPage, const QString &timeoutAnswer)
+{
+    return PageDialogs::askBriefly(box, [box, fromPage, timeoutAnswer](int left) {
+        box->setInformativeText(fromPage + QLatin1Char('\n') + PageDialogs::countdownText(left, timeoutAnswer));
+    });
+}
+
 } // namespace
 
 void WebPage::javaScriptAlert(const QUrl &origin, const QString &msg)
 {
-    runWindowModal(pageMessage(dialogParent(), siteName(origin), msg, QMessageBox::Information, QMessageBox::Ok));
+    emit pageSays(QStringLiteral("%1 says: %2").arg(siteName(origin), cut(msg)));
 }
 
 bool WebPage::javaScriptConfirm(const QUrl &origin, const QString &msg)
@@ -211,18 +255,37 @@ bool WebPage::javaScriptConfirm(const QUrl &origin, const QString &msg)
     if (leaving && m_automaticReload)
         return true;
     const QString site = siteName(leaving ? url() : origin);
+    if (leaving)
+        return askLeave(site);
+    if (!personAtPage()) {
+        emit pageSays(QStringLiteral("%1 asked: \u201c%2\u201d. You were not at the page, so Velloran answered Cancel.")
+                          .arg(site, cut(msg)));
+        return false;
+    }
+    QMessageBox *box = pageMessage(dialogParent(), site, msg, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel);
+    const int answer = askPageQuestion(box, box->informativeText(), QStringLiteral("Cancel"));
+    if (answer < 0)
+        emit pageSays(QStringLiteral("%1 asked: \u201c%2\u201d. Nobody answered, so Velloran answered Cancel.").arg(site, cut(msg)));
+    return answer == QMessageBox::Ok;
+}
+
+bool WebPage::askLeave(const QString &site)
+{
+    // Nobody asked to leave and nobody is here: the page's own script is navigating
+    // away from what the person typed. It stays.
+    if (!m_leaveRequested && !personAtPage())
+        return false;
     QMessageBox *box = pageMessage(dialogParent(), site,
-                                   leaving ? QStringLiteral("Leave this page? Changes you made on %1 may not be saved.").arg(site) : msg,
+                                   QStringLiteral("Leave this page? Changes you made on %1 may not be saved.").arg(site),
                                    QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel);
-    if (!leaving)
-        return runWindowModal(box) == QMessageBox::Ok;
-    box->setInformativeText(QString());
     box->button(QMessageBox::Ok)->setText(QStringLiteral("&Leave"));
     box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Stay"));
+    box->setDefaultButton(QMessageBox::Cancel);
     // Asked while closing, the page may be behind others: the person sees which one.
-    emit wantsFront();
+    if (m_leaveRequested)
+        emit wantsFront();
     m_askingToLeave = true;
-    const bool leave = runWindowModal(box) == QMessageBox::Ok;
+    const bool leave = askPageQuestion(box, QString(), QStringLiteral("Stay")) == QMessageBox::Ok;
     m_askingToLeave = false;
     emit leaveAnswered(leave);
     return leave;
@@ -240,54 +303,123 @@ bool WebPage::confirmResend()
     box->setInformativeText(QString());
     box->button(QMessageBox::Ok)->setText(QStringLiteral("&Send Again"));
     box->setDefaultButton(QMessageBox::Cancel);
-    return runWindowModal(box) == QMessageBox::Ok;
+    box->setWindowModality(Qt::WindowModal);
+    QPointer<QMessageBox> guard(box);
+    const bool again = box->exec() == QMessageBox::Ok;
+    if (guard)
+        guard->deleteLater();
+    return again && guard;
 }
 
 bool WebPage::javaScriptPrompt(const QUrl &origin, const QString &msg, const QString &defaultValue, QString *result)
 {
-    auto *dialog = new QInputDialog(dialogParent());
-    dialog->setWindowTitle(siteName(origin) + QStringLiteral(" - Velloran"));
-    dialog->setLabelText(msg);
-    dialog->setTextValue(defaultValue);
-    QPointer<QInputDialog> guard(dialog);
-    const bool ok = runWindowModal(dialog) == QDialog::Accepted;
-    if (ok && guard)
-        *result = guard->textValue();
-    return ok && guard;
+    const QString site = siteName(origin);
+    if (!personAtPage()) {
+        emit pageSays(QStringLiteral("%1 asked: \u201c%2\u201d. You were not at the page, so Velloran answered Cancel.")
+                          .arg(site, cut(msg)));
+        return false;
+    }
+    // Plain text only, like the page's other messages: the page chooses none of the look.
+    auto *dialog = new QDialog(dialogParent());
+    dialog->setWindowTitle(site + QStringLiteral(" - Velloran"));
+    auto *layout = new QVBoxLayout(dialog);
+    auto *text = new QLabel(cut(msg), dialog);
+    text->setTextFormat(Qt::PlainText);
+    text->setWordWrap(true);
+    auto *field = new QLineEdit(defaultValue, dialog);
+    field->setAccessibleName(QStringLiteral("Answer"));
+    text->setBuddy(field);
+    auto *from = new QLabel(dialog);
+    from->setTextFormat(Qt::PlainText);
+    from->setWordWrap(true);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    for (QWidget *w : std::initializer_list<QWidget *>{text, field, from, buttons})
+        layout->addWidget(w);
+    dialog->setObjectName(QStringLiteral("pagePrompt"));
+    QPointer<QLineEdit> answerField(field);
+    const QString line = QStringLiteral("This question comes from the page at %1.").arg(site);
+    const int answer = PageDialogs::askBriefly(dialog, [from, line](int left) {
+        from->setText(line + QLatin1Char('\n') + PageDialogs::countdownText(left, QStringLiteral("Cancel")));
+    });
+    if (answer < 0)
+        emit pageSays(QStringLiteral("%1 asked: \u201c%2\u201d. Nobody answered, so Velloran answered Cancel.").arg(site, cut(msg)));
+    if (answer != QDialog::Accepted || !answerField)
+        return false;
+    *result = answerField->text();
+    return true;
 }
 
 // A link the person opens in a new window goes to their default browser; a window a
-// script opens (a sign-in or payment pop-up, asked for with its own size, or opened
-// without the person's click) gets a pop-up window of ours, linked to this page.
+// script opens (a sign-in or payment pop-up, asked for with its own size, opened
+// without the person's click, or opened blank to be given its address later) gets a
+// pop-up window of ours, linked to this page.
 void WebPage::onNewWindow(QWebEngineNewWindowRequest &request)
 {
-    const bool scripted = request.destination() == QWebEngineNewWindowRequest::InNewDialog || !request.isUserInitiated();
+    const QUrl wanted = request.requestedUrl();
+    const bool blank = wanted.isEmpty() || wanted.scheme() == QLatin1String("about");
+    const bool clicked = request.isUserInitiated();
+    const bool scripted = request.destination() == QWebEngineNewWindowRequest::InNewDialog || !clicked || blank;
     if (!scripted) {
-        if (m_session.shell())
-            m_session.shell()->open(request.requestedUrl());
+        ExternalLinks::open(wanted, siteName(), m_session.shell(), dialogParent(),
+                            [this](const QString &text) { emit statusMessage(text); });
         return;
     }
+    if (!blank && ExternalLinks::kind(wanted) != ExternalLinks::Kind::Web && !engineShows(wanted))
+        return; // a window for another program's link: nothing opens
+    if (!clicked) {
+        m_unaskedPopups.removeIf([](const QPointer<PopupWindow> &p) { return !p; });
+        if (m_unaskedPopups.size() >= kUnaskedPopups) {
+            emit statusMessage(QStringLiteral(" Velloran blocked a pop-up window from %1.").arg(siteName()));
+            return;
+        }
+    }
     auto *popup = new PopupWindow(m_session, dialogParent(), request.requestedGeometry());
+    if (!clicked)
+        m_unaskedPopups.append(popup);
     request.openIn(popup->page());
     popup->show();
 }
 
+// Sign-in never waits inside the engine's call: without a kept answer the site's own
+// page (its 401 text) shows at once, and a window asks beside it; signing in there
+// keeps the answer for the run and loads the page again, which then gets it.
 void WebPage::askCredentials(const QString &key, const QString &who, const QString &realm, QAuthenticator *auth)
 {
     const auto kept = m_session.credentials.constFind(key);
-    if (kept != m_session.credentials.cend() && !m_credentialsTried.contains(key)) {
+    const bool rejected = m_credentialsTried.contains(key);
+    if (kept != m_session.credentials.cend() && !rejected) {
         m_credentialsTried.insert(key);
         auth->setUser(kept->user);
         auth->setPassword(kept->password);
         return;
     }
+    *auth = QAuthenticator();
+    QPointer<WebPage> self(this);
+    QTimer::singleShot(0, this, [self, key, who, realm, rejected] {
+        if (self)
+            self->openCredentialsDialog(key, who, realm, rejected);
+    });
+}
+
+void WebPage::openCredentialsDialog(const QString &key, const QString &who, const QString &realm, bool rejected)
+{
+    if (m_signIns.value(key))
+        return;
+    const auto kept = m_session.credentials.constFind(key);
     auto *dialog = new QDialog(dialogParent());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setObjectName(QStringLiteral("signIn"));
     dialog->setWindowTitle(QStringLiteral("Sign in to ") + who);
     auto *form = new QFormLayout(dialog);
     QString text = QStringLiteral("%1 asks for a user name and password.").arg(who.startsWith(QStringLiteral("The proxy")) ? who : QStringLiteral("The site ") + who);
+    const QString page = siteName();
+    if (!who.startsWith(QStringLiteral("The proxy")) && who != page && !page.isEmpty())
+        text += QStringLiteral("\nIt asks inside the page at %1.").arg(page);
     if (!realm.isEmpty())
-        text += QStringLiteral("\nIt says: \u201c%1\u201d").arg(realm);
-    if (m_credentialsTried.contains(key))
+        text += QStringLiteral("\nIt says: \u201c%1\u201d").arg(realm.left(200));
+    if (rejected)
         text += QStringLiteral("\nThe user name or password given before was not accepted.");
     auto *intro = new QLabel(text, dialog);
     intro->setTextFormat(Qt::PlainText);
@@ -307,17 +439,15 @@ void WebPage::askCredentials(const QString &key, const QString &who, const QStri
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     form->addRow(buttons);
-    QPointer<QLineEdit> userField(user), passwordField(password);
-    if (runWindowModal(dialog) != QDialog::Accepted || !userField) {
-        // Cancelled: the site's own page (its 401 text) is shown.
-        *auth = QAuthenticator();
-        return;
-    }
-    const WebSession::Credentials answer{userField->text(), passwordField->text()};
-    m_session.credentials.insert(key, answer);
-    m_credentialsTried.insert(key);
-    auth->setUser(answer.user);
-    auth->setPassword(answer.password);
+    connect(dialog, &QDialog::accepted, this, [this, key, user, password] {
+        m_session.credentials.insert(key, WebSession::Credentials{user->text(), password->text()});
+        m_credentialsTried.remove(key);
+        triggerAction(Reload);
+    });
+    // Its page closing takes the question with it.
+    connect(this, &QObject::destroyed, dialog, &QObject::deleteLater);
+    m_signIns.insert(key, dialog);
+    dialog->show();
 }
 
 namespace {
@@ -345,9 +475,21 @@ QString certificateReason(const QWebEngineCertificateError &e, const QString &ho
 
 // Nothing is ever accepted silently: the person chooses to continue, for that host and
 // that certificate, for this run only.
+bool WebPage::isMainFrameError(const QUrl &url) const
+{
+    const auto same = [&url](const QUrl &u) { return u.adjusted(QUrl::RemoveFragment) == url.adjusted(QUrl::RemoveFragment); };
+    return std::any_of(m_mainNavigations.cbegin(), m_mainNavigations.cend(), same);
+}
+
 void WebPage::onCertificateError(const QWebEngineCertificateError &error)
 {
     QWebEngineCertificateError e(error);
+    // A picture or script from another host is not the page: it is refused without a
+    // word, and nothing it shows may stand for the page's own site.
+    if (!isMainFrameError(e.url())) {
+        e.rejectCertificate();
+        return;
+    }
     CertificateProblem problem;
     problem.url = e.url();
     problem.host = siteName(e.url());

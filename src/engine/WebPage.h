@@ -1,9 +1,13 @@
 #pragma once
 #include "engine/SiteSettings.h"
+#include <QList>
+#include <QPointer>
 #include <QSet>
 #include <QWebEnginePage>
 
 class QAuthenticator;
+class QDialog;
+class PopupWindow;
 class WebSession;
 
 // What a certificate error leaves for the person to read, and to decide on when the
@@ -38,6 +42,15 @@ public:
 
     // The page's leave-this-page question is on screen.
     bool askingToLeave() const { return m_askingToLeave; }
+    // Set while the person closes the page, leaves it or refreshes it: only then may
+    // its leave question bring its window to the front.
+    void setLeaveRequested(bool on) { m_leaveRequested = on; }
+    // Whether the person is at this page now: it is shown, in the active window of
+    // the active program. Only then may one of its questions wait for an answer.
+    bool personAtPage() const;
+
+    // Pop-up windows a page may have open at once without the person's click.
+    static constexpr int kUnaskedPopups = 3;
 
     WebSession &session() const { return m_session; }
     // A page of a pop-up window rather than of one of the person's browser windows.
@@ -46,6 +59,8 @@ public:
     QString siteName() const;
 
     static QString siteName(const QUrl &url);
+    // Addresses the engine shows itself (about:, data:, file: ...), never handed out.
+    static bool engineShows(const QUrl &url);
     // scheme://host[:port]: where the person's permission answers are kept.
     static QString originKey(const QUrl &url);
     // The window the page's dialogs belong to.
@@ -72,6 +87,9 @@ signals:
     void wantsFront();
     // The person answered the page's leave-this-page question.
     void leaveAnswered(bool leave);
+    // Something the page said, or a question answered for the person, for the bar
+    // under the page: nothing waits for it.
+    void pageSays(const QString &text);
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -82,6 +100,9 @@ protected:
 
 private:
     bool confirmResend();
+    bool askLeave(const QString &site);
+    void openCredentialsDialog(const QString &key, const QString &who, const QString &realm, bool rejected);
+    bool isMainFrameError(const QUrl &url) const;
     void onNewWindow(QWebEngineNewWindowRequest &request);
     void askCredentials(const QString &key, const QString &who, const QString &realm, QAuthenticator *auth);
     void onCertificateError(const QWebEngineCertificateError &error);
@@ -95,4 +116,8 @@ private:
     QSet<QUrl> m_formPages;       // addresses seen as form answers, for Back and Forward
     bool m_popup = false;
     QSet<QString> m_credentialsTried; // kept answers already given in this load
+    QHash<QString, QPointer<QDialog>> m_signIns; // sign-in dialogs open, by site and realm
+    bool m_leaveRequested = false;
+    QList<QUrl> m_mainNavigations;  // the main frame's navigation under way, redirects included
+    QList<QPointer<PopupWindow>> m_unaskedPopups;
 };
