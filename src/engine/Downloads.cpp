@@ -5,7 +5,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -15,6 +17,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
+#include <utility>
 
 namespace Downloads {
 
@@ -28,35 +31,61 @@ QString downloadsFolder()
     return folder;
 }
 
+// Names being saved now, which may not exist on disk yet.
+QSet<QString> &namesInUse()
+{
+    static QSet<QString> names;
+    return names;
+}
+
 } // namespace
 
+QString safeName(const QString &offered)
+{
+    QString name;
+    for (const QChar c : offered) {
+        // Control and direction characters could make "report\u202Efdp.desktop" read as a PDF.
+        const QChar::Category cat = c.category();
+        if (cat == QChar::Other_Control || cat == QChar::Other_Format || cat == QChar::Separator_Line
+            || cat == QChar::Separator_Paragraph || c == QLatin1Char('/') || c == QLatin1Char('\\'))
+            continue;
+        name += c;
+    }
+    name = name.trimmed();
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    if (name.size() > 200)
+        name = name.left(100) + name.right(100);
+    return name.isEmpty() ? QStringLiteral("download") : name;
+}
+
+QString uniquePath(const QString &folder, const QString &name)
+{
+    const QDir dir(folder);
+    const QFileInfo info(name);
+    const QString stem = info.completeBaseName().isEmpty() ? name : info.completeBaseName();
+    const QString suffix = info.completeBaseName().isEmpty() || info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.completeSuffix();
+    QString candidate = dir.filePath(name);
+    for (int n = 1; QFileInfo::exists(candidate) || namesInUse().contains(candidate); ++n)
+        candidate = dir.filePath(QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix));
+    return candidate;
+}
+
+// Nothing waits inside the engine's call: the download is saved at once in the
+// downloads folder under a name of its own, and its window offers Rename and Cancel.
 void start(QWebEngineDownloadRequest *download)
 {
     QPointer<WebPage> page = qobject_cast<WebPage *>(download->page());
-    QPointer<QWebEngineDownloadRequest> guard(download);
-    const QString site = WebPage::siteName(download->url());
-    QWidget *parent = page ? page->dialogParent() : nullptr;
-
-    QFileDialog dialog(parent, QStringLiteral("Save File from %1 - Velloran").arg(site),
-                       QDir(downloadsFolder()).filePath(download->downloadFileName()));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
-    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
-    if (!guard)
-        return;
-    if (!chosen) {
-        const QString name = download->downloadFileName();
-        download->cancel();
-        if (page)
-            emit page->statusMessage(QStringLiteral(" The download of %1 was cancelled.").arg(name));
-        return;
-    }
-    const QFileInfo target(dialog.selectedFiles().first());
+    const QString path = uniquePath(downloadsFolder(), safeName(download->downloadFileName()));
+    namesInUse().insert(path);
+    QObject::connect(download, &QWebEngineDownloadRequest::isFinishedChanged, download, [path] { namesInUse().remove(path); });
+    QObject::connect(download, &QObject::destroyed, [path] { namesInUse().remove(path); });
+    const QFileInfo target(path);
     download->setDownloadDirectory(target.absolutePath());
     download->setDownloadFileName(target.fileName());
     download->accept();
-    auto *window = new DownloadWindow(download, page, parent);
+    auto *window = new DownloadWindow(download, page, page ? page->dialogParent() : nullptr);
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->show();
 }
 
@@ -64,7 +93,8 @@ void start(QWebEngineDownloadRequest *download)
 
 DownloadWindow::DownloadWindow(QWebEngineDownloadRequest *download, WebPage *page, QWidget *parent)
     : QWidget(parent, Qt::Dialog), m_download(download), m_page(page),
-      m_name(download->downloadFileName()), m_site(WebPage::siteName(download->url()))
+      m_name(download->downloadFileName()), m_site(WebPage::siteName(download->url())),
+      m_path(QDir(download->downloadDirectory()).filePath(download->downloadFileName()))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("downloadWindow"));
@@ -82,20 +112,23 @@ DownloadWindow::DownloadWindow(QWebEngineDownloadRequest *download, WebPage *pag
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     m_cancel = new QPushButton(QStringLiteral("&Cancel Download"), this);
+    m_rename = new QPushButton(QStringLiteral("&Rename..."), this);
+    m_rename->setAccessibleDescription(QStringLiteral("Choose another name or folder for this file"));
     m_folder = new QPushButton(QStringLiteral("Open &Folder"), this);
     m_close = new QPushButton(QStringLiteral("C&lose"), this);
     m_folder->hide();
     m_close->hide();
-    for (QPushButton *b : {m_cancel, m_folder, m_close})
+    for (QPushButton *b : {m_rename, m_cancel, m_folder, m_close})
         buttons->addWidget(b);
     layout->addLayout(buttons);
 
     connect(m_cancel, &QPushButton::clicked, download, &QWebEngineDownloadRequest::cancel);
     connect(m_folder, &QPushButton::clicked, this, [this] {
         if (m_page && m_page->session().shell())
-            m_page->session().shell()->open(QUrl::fromLocalFile(m_download->downloadDirectory()));
+            m_page->session().shell()->open(QUrl::fromLocalFile(QFileInfo(m_path).absolutePath()));
     });
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_rename, &QPushButton::clicked, this, &DownloadWindow::chooseName);
     connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, this, &DownloadWindow::progress);
     connect(download, &QWebEngineDownloadRequest::totalBytesChanged, this, &DownloadWindow::progress);
     connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, &DownloadWindow::finished);
@@ -134,7 +167,9 @@ void DownloadWindow::progress()
 
 void DownloadWindow::finished()
 {
-    const QString folder = QDir::toNativeSeparators(m_download->downloadDirectory());
+    if (m_download->state() == QWebEngineDownloadRequest::DownloadCompleted && !m_wanted.isEmpty())
+        return rename();
+    const QString folder = QDir::toNativeSeparators(QFileInfo(m_path).absolutePath());
     QString text;
     switch (m_download->state()) {
     case QWebEngineDownloadRequest::DownloadCompleted:
@@ -148,12 +183,14 @@ void DownloadWindow::finished()
         setWindowTitle(QStringLiteral("Download Cancelled - Velloran"));
         text = QStringLiteral("The download of %1 from %2 was cancelled.").arg(m_name, m_site);
         m_bar->hide();
+        m_rename->hide();
         break;
     default:
         setWindowTitle(QStringLiteral("Download Failed - Velloran"));
         text = QStringLiteral("%1 from %2 could not be saved in %3: %4.")
                    .arg(m_name, m_site, folder, m_download->interruptReasonString());
         m_bar->hide();
+        m_rename->hide();
         break;
     }
     m_text->setText(text);
@@ -166,6 +203,42 @@ void DownloadWindow::finished()
     setAttribute(Qt::WA_ShowWithoutActivating, !isVisible());
     show();
     raise();
+}
+
+void DownloadWindow::chooseName()
+{
+    auto *dialog = new QFileDialog(this, QStringLiteral("Rename Download - Velloran"), m_wanted.isEmpty() ? m_path : m_wanted);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &chosen) {
+        if (chosen.isEmpty() || QFileInfo(chosen).absoluteFilePath() == QFileInfo(m_path).absoluteFilePath())
+            return;
+        m_wanted = chosen;
+        if (m_download->state() == QWebEngineDownloadRequest::DownloadCompleted)
+            rename();
+        else if (!m_download->isFinished())
+            m_text->setText(QStringLiteral("%1 will be saved as %2 once it has arrived.").arg(m_name, QDir::toNativeSeparators(m_wanted)));
+    });
+    dialog->open();
+}
+
+// The engine saves where it was told at the start; a new name is given once the file is there.
+void DownloadWindow::rename()
+{
+    const QString wanted = std::exchange(m_wanted, QString());
+    QString error;
+    if (QFileInfo::exists(wanted) && !QFile::remove(wanted))
+        error = QStringLiteral("a file of that name could not be replaced");
+    else if (QFile file(m_path); !file.rename(wanted))
+        error = file.errorString();
+    if (error.isEmpty()) {
+        m_path = wanted;
+        m_name = QFileInfo(wanted).fileName();
+    }
+    finished();
+    if (!error.isEmpty())
+        m_text->setText(m_text->text() + QStringLiteral("\nIt could not be renamed to %1: %2.").arg(QDir::toNativeSeparators(wanted), error));
 }
 
 void DownloadWindow::status(const QString &text)

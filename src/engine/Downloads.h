@@ -10,9 +10,15 @@ class WebPage;
 
 namespace Downloads {
 
-// A download a page started: the person picks where to save it (starting in their
-// downloads folder), or cancels it there. Nothing is saved or dropped unasked.
+// A download a page started: saved at once in the person's downloads folder under a
+// name no other file has, with a window to follow it, rename it or cancel it.
 void start(QWebEngineDownloadRequest *download);
+
+// The offered name without control or direction characters, path separators or
+// leading dots; "download" when nothing is left.
+QString safeName(const QString &offered);
+// `name` in `folder`, numbered ("name (1).ext") past files that exist or are being saved.
+QString uniquePath(const QString &folder, const QString &name);
 
 } // namespace Downloads
 
@@ -33,14 +39,19 @@ private:
     void progress();
     void finished();
     void status(const QString &text);
+    void chooseName();
+    void rename();
 
     QWebEngineDownloadRequest *m_download;
     QPointer<WebPage> m_page;
     QString m_name;
     QString m_site;
+    QString m_path;     // where the file is
+    QString m_wanted;   // the name the person chose, given once the file is complete
     QLabel *m_text;
     QProgressBar *m_bar;
     QPushButton *m_cancel;
+    QPushButton *m_rename;
     QPushButton *m_folder;
     QPushButton *m_close;
     int m_lastPercent = -1;
