@@ -24,6 +24,10 @@ PageKeeper::PageKeeper(AppContext &ctx, BrowserControl *browser, QWidget *notice
     m_crashNotice->setMargin(24);
     m_crashNotice->hide();
     connect(browser, &BrowserControl::RendererCrashed, this, &PageKeeper::onRendererCrashed);
+    connect(browser, &BrowserControl::autoReloadStopped, this, [this] {
+        if (!gone())
+            keepForEdits();
+    });
 }
 
 bool PageKeeper::gone() const
@@ -35,6 +39,12 @@ void PageKeeper::setNote(const QString &text)
 {
     m_note = text;
     emit noteChanged(text);
+}
+
+void PageKeeper::keepForEdits()
+{
+    m_reloadPending = true;
+    setNote(QStringLiteral(" Not reloaded: \"%1\" holds changes you have not sent.").arg(m_caption()));
 }
 
 void PageKeeper::reloadNow()
@@ -50,11 +60,8 @@ void PageKeeper::refreshSafely()
     m_browser->queryUserEdits([self](bool editing) {
         if (!self || self->gone())
             return;
-        if (editing) {
-            self->m_reloadPending = true;
-            self->setNote(QStringLiteral(" Not reloaded: \"%1\" holds changes you have not sent.").arg(self->m_caption()));
-            return;
-        }
+        if (editing)
+            return self->keepForEdits();
         const QUrl url(self->m_browser->LocationURL());
         const bool remote = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
         if (!remote || !self->m_ctx.probe) {

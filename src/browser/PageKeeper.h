@@ -43,6 +43,8 @@ signals:
 private:
     void setNote(const QString &text);
     void reloadNow();
+    // The page holds the person's edits: the reload waits for the next tick.
+    void keepForEdits();
     void onRendererCrashed();
     bool gone() const;
 

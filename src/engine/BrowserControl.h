@@ -56,6 +56,9 @@ signals:
     void NavigateComplete2();
     void GotFocus();
     void findFinished(const QString &text, int matches);
+    // The person typed into the page while an automatic reload was on its way: the
+    // reload was stopped and the page kept as it is.
+    void autoReloadStopped();
     // The process that drew the page ended abnormally; the page is gone until reloaded.
     void RendererCrashed();
     // A line for the window's status bar: a download's progress and outcome.

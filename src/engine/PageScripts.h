@@ -6,15 +6,14 @@
 namespace PageScripts {
 
 // Watches for the person's own typing, pasting or dictation into an editable element
-// (trusted input events only; values a page's scripts set never count) since the
-// document loaded. A form's submission clears it. Frames report to the top document:
-// directly when same-origin, else by a message carrying `token`.
+// (input that follows the person's own key, paste, drop or composition; values and
+// events a page's scripts make never count). Only a new document starts afresh.
+// Frames report to the top document: directly when same-origin, else by a message
+// carrying `token`, taken only from the top document's own frames.
 QString editWatcher(const QString &token);
 
-// Answers whether the person has edited the page since it loaded.
+// Answers whether an element the person edited still holds something they have not
+// sent (it differs from what it held before their first input).
 QString editsQuery();
-
-// Forgets the edits (the page changed its own address: a navigation of its own).
-QString editsReset();
 
 } // namespace PageScripts

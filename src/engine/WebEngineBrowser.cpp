@@ -1,5 +1,7 @@
 #include "engine/WebEngineBrowser.h"
 #include "engine/CertificateNotice.h"
+#include "engine/ExternalLinks.h"
+#include "engine/PageDialogs.h"
 #include "engine/LinkPreview.h"
 #include "engine/PageFullScreen.h"
 #include "engine/PageLifecycle.h"
@@ -14,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QEvent>
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
@@ -55,7 +58,10 @@ protected:
         const QUrl link = lastContextMenuRequest() ? lastContextMenuRequest()->linkUrl() : QUrl();
         if (link.isValid() && !link.isEmpty() && m_session.shell()) {
             auto *open = new QAction(QStringLiteral("Open Link in Default &Browser"), menu);
-            connect(open, &QAction::triggered, this, [this, link] { m_session.shell()->open(link); });
+            connect(open, &QAction::triggered, this, [this, link] {
+                ExternalLinks::open(link, m_page->siteName(), m_session.shell(), window(),
+                                    [this](const QString &text) { emit m_page->statusMessage(text); });
+            });
             const QList<QAction *> actions = menu->actions();
             menu->insertAction(actions.isEmpty() ? nullptr : actions.first(), open);
         }
@@ -87,6 +93,8 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     new CertificateNotice(m_view, m_page, this);
     new LinkPreview(m_view, m_page, this);
     new PermissionBar(m_view, m_page, this);
+    auto *messages = new PageMessageBar(m_view, this);
+    connect(m_page, &WebPage::pageSays, messages, &PageMessageBar::add);
     m_zoom = new PageZoom(session, m_page, this, m_view);
     m_lifecycle = new PageLifecycle(m_page);
     // A chat or mail page allowed to notify must keep running in the background and in the tray.
@@ -96,6 +104,7 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     });
     m_lifecycle->watchCovering(m_view);
     installEditWatcher();
+    watchEditsOutOfSight();
     connectLoadEvents();
     connectPageRequests();
     addBrowserKeys();
@@ -153,6 +162,7 @@ void WebEngineBrowser::connectLoadEvents()
         m_loading = false;
         m_requested = false;
         m_page->setAutomaticReload(false);
+        m_page->setLeaveRequested(false);
         reportHistoryState();
         emit DownloadComplete();
     });
@@ -164,11 +174,10 @@ void WebEngineBrowser::connectLoadEvents()
             return;
         }
         emit NavigateComplete2();
-        // A page that changes its own address (history.pushState, #anchors) loads nothing.
-        if (!m_loading) {
-            m_page->runJavaScript(PageScripts::editsReset(), QWebEngineScript::ApplicationWorld);
+        // A page that changes its own address (history.pushState, #anchors) loads
+        // nothing, and what the person typed there stays theirs.
+        if (!m_loading)
             reportHistoryState();
-        }
     });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
@@ -207,6 +216,8 @@ void WebEngineBrowser::connectPageRequests()
 
 WebEngineBrowser::~WebEngineBrowser()
 {
+    // The page hides as its view goes: nothing of this object may answer that.
+    disconnect(m_page, nullptr, this, nullptr);
     // The page goes back to its view before either goes.
     delete m_fullScreen;
 }
@@ -227,6 +238,7 @@ void WebEngineBrowser::reportHistoryState()
 void WebEngineBrowser::personNavigates()
 {
     m_page->setAutomaticReload(false);
+    m_page->setLeaveRequested(true);
     m_requested = true;
     m_lifecycle->wake();
 }
@@ -256,6 +268,7 @@ void WebEngineBrowser::GoForward()
 void WebEngineBrowser::Refresh()
 {
     m_page->setAutomaticReload(false);
+    m_page->setLeaveRequested(true);
     m_page->triggerAction(QWebEnginePage::Reload);
 }
 
@@ -323,9 +336,52 @@ void WebEngineBrowser::queryUserEdits(std::function<void(bool editing)> answer)
                           });
 }
 
+// A page holding the person's edits is only ever frozen: discarding it would bring
+// back plain fields at best, and an editor of its own empty.
 void WebEngineBrowser::allowDiscarding(int minuteMs, std::function<bool()> allowed)
 {
-    m_lifecycle->setDiscarding(minuteMs, std::move(allowed));
+    m_lifecycle->setDiscarding(minuteMs, [this, allowed = std::move(allowed)] { return !m_holdsEdits && allowed(); });
+}
+
+void WebEngineBrowser::watchEditsOutOfSight()
+{
+    // Nobody types into a page out of sight: what it holds when it goes stays so.
+    connect(m_page, &QWebEnginePage::visibleChanged, this, [this](bool visible) {
+        if (visible)
+            return;
+        QPointer<WebEngineBrowser> self(this);
+        queryUserEdits([self](bool editing) {
+            if (self)
+                self->m_holdsEdits = editing;
+        });
+    });
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_holdsEdits = false; });
+    // Typing while an automatic reload is on its way (the old page is still shown)
+    // stops the reload: the keys go to the page the person sees.
+    m_view->installEventFilter(this);
+    for (QObject *child : m_view->children())
+        child->installEventFilter(this);
+}
+
+bool WebEngineBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (watched == m_view)
+            static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
+        break;
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+        if (watched != m_view && m_page->automaticReload() && !m_page->askingToLeave()) {
+            m_page->setAutomaticReload(false);
+            m_page->triggerAction(QWebEnginePage::Stop);
+            emit autoReloadStopped();
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
 }
 
 bool WebEngineBrowser::mayLeave()
@@ -335,6 +391,7 @@ bool WebEngineBrowser::mayLeave()
         return true;
     QPointer<WebEngineBrowser> self(this);
     m_lifecycle->hold(); // a frozen page runs no script, its guard included
+    m_page->setLeaveRequested(true);
     QEventLoop loop;
     bool leave = true;
     connect(m_page, &QWebEnginePage::windowCloseRequested, &loop, &QEventLoop::quit);
@@ -352,8 +409,10 @@ bool WebEngineBrowser::mayLeave()
     patience.start(2000);
     m_page->triggerAction(QWebEnginePage::RequestClose);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (self)
+    if (self) {
+        m_page->setLeaveRequested(false);
         m_lifecycle->release();
+    }
     return leave;
 }
 

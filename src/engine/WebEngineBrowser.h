@@ -38,6 +38,7 @@ public:
     bool mayLeave() override;
 
     QWebEngineView *view() const { return m_view; }
+    WebPage *page() const { return m_page; }
 
     // Page zoom in percent for the current site; kept per site across runs.
     int zoomPercent() const;
@@ -45,8 +46,12 @@ public:
     void zoomIn();
     void zoomOut();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void installEditWatcher();
+    void watchEditsOutOfSight();
     void connectLoadEvents();
     void connectPageRequests();
     void addBrowserKeys();
@@ -62,4 +67,5 @@ private:
     bool m_loading = false;
     bool m_requested = false;    // Navigate, GoBack or GoForward called; its load not started yet
     bool m_addressHeld = false;  // its new address not reported yet
+    bool m_holdsEdits = false;   // asked each time the page goes out of sight
 };
