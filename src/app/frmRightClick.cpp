@@ -25,9 +25,19 @@ frmRightClick::frmRightClick(AppContext &ctx) : m_ctx(ctx)
 
     mnuPopup = new QMenu(QStringLiteral("PopUp"), this);
     mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
-    mnuRestore = mnuPopup->addAction(QStringLiteral("Restore"), this, &frmRightClick::mnuRestore_Click);
-    mnuMinimize = mnuPopup->addAction(QStringLiteral("Minimize"), this, &frmRightClick::mnuMinimize_Click);
-    mnuMaximize = mnuPopup->addAction(QStringLiteral("Maximize"), this, &frmRightClick::mnuMaximize_Click);
+    // A StatusNotifier host sends its clicks by item over D-Bus, hidden and disabled
+    // items too: only an item the person can see and use runs its command.
+    const auto item = [this](const QString &text, void (frmRightClick::*command)()) {
+        QAction *a = mnuPopup->addAction(text);
+        connect(a, &QAction::triggered, this, [this, a, command] {
+            if (a->isVisible() && a->isEnabled())
+                (this->*command)();
+        });
+        return a;
+    };
+    mnuRestore = item(QStringLiteral("Restore"), &frmRightClick::mnuRestore_Click);
+    mnuMinimize = item(QStringLiteral("Minimize"), &frmRightClick::mnuMinimize_Click);
+    mnuMaximize = item(QStringLiteral("Maximize"), &frmRightClick::mnuMaximize_Click);
     mnuMaximize->setEnabled(false);
     sep0 = mnuPopup->addSeparator();
     mnuSendToTray = mnuPopup->addAction(QStringLiteral("Send to Icon Tray"));
@@ -35,10 +45,11 @@ frmRightClick::frmRightClick(AppContext &ctx) : m_ctx(ctx)
     // The handler toggles on the check mark as it stood before the click.
     connect(mnuSendToTray, &QAction::triggered, this, [this](bool checked) {
         mnuSendToTray->setChecked(!checked);
-        mnuSendToTray_Click();
+        if (mnuSendToTray->isVisible() && mnuSendToTray->isEnabled())
+            mnuSendToTray_Click();
     });
     sep1 = mnuPopup->addSeparator();
-    mnuExit = mnuPopup->addAction(QStringLiteral("Exit"), this, &frmRightClick::mnuExit_Click);
+    mnuExit = item(QStringLiteral("Exit"), &frmRightClick::mnuExit_Click);
     connect(mnuPopup, &QMenu::aboutToShow, this, &frmRightClick::onHostMenuShown);
     connect(mnuPopup, &QMenu::aboutToHide, this, &frmRightClick::onHostMenuClosed);
 }

@@ -59,6 +59,10 @@ void TrayTest::trayMenuStates()
     QVERIFY(!h->mnuRestore->isVisible() && !h->mnuMinimize->isVisible() && !h->mnuMaximize->isVisible());
     QVERIFY(!h->sep0->isVisible());
     QVERIFY(h->sep1->isVisible() && h->mnuExit->isVisible());
+    // A StatusNotifier host may still send a click for a hidden item: nothing happens.
+    for (QAction *hidden : {h->mnuRestore, h->mnuMinimize, h->mnuMaximize})
+        hidden->trigger();
+    QVERIFY(!p.main()->isVisible());
 
     h->mnuSendToTray->trigger(); // from the tray menu, checked: back
     QVERIFY(p.main()->isVisible());
