@@ -4,6 +4,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
+# As root the web engine's renderer sandbox has to be off, and a page that breaks its
+# renderer would get the whole machine. A throwaway machine (tests, CI) may allow it.
+if [[ $(id -u) -eq 0 && "${VELLORAN_ALLOW_ROOT:-}" != 1 ]]; then
+  echo "run: refusing to run as root: the web engine's sandbox would be off, and a page that" \
+       "breaks its renderer would get the whole machine. Run as a normal user" \
+       "(VELLORAN_ALLOW_ROOT=1 allows root on a throwaway machine)." >&2
+  exit 1
+fi
+
 bash scripts/build.sh
 
 # Same rule as the program: $VELLORAN_HOME, else the folder holding the
@@ -37,7 +46,7 @@ if [[ ! -f "$home/velloran.dat" ]]; then
   fi
 fi
 
-# The web engine's sandbox refuses to start as root.
+# The web engine's sandbox refuses to start as root (allowed above).
 if [[ $(id -u) -eq 0 ]]; then
   export QTWEBENGINE_DISABLE_SANDBOX=1
 fi
