@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWebEngineView>
@@ -33,6 +34,15 @@ PermissionBar::PermissionBar(QWebEngineView *view, WebPage *page, QWidget *paren
     later->setAccessibleDescription(QStringLiteral("Refuse this time only; the site may ask again"));
     for (QPushButton *b : {allow, block, later})
         layout->addWidget(b);
+    m_buttons = {allow, block, later};
+    // A question that changes under the pointer is not answered by the click meant for
+    // the one before: the buttons wait a moment after each new question.
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        for (QPushButton *b : m_buttons)
+            b->setEnabled(true);
+    });
     connect(allow, &QPushButton::clicked, this, [this] { answer(true, true); });
     connect(block, &QPushButton::clicked, this, [this] { answer(false, true); });
     connect(later, &QPushButton::clicked, this, [this] { answer(false, false); });
@@ -48,10 +58,16 @@ PermissionBar::PermissionBar(QWebEngineView *view, WebPage *page, QWidget *paren
         m_waiting.removeAll(Request{origin, feature});
         showNext();
     });
-    // Questions from a site the page has left are moot.
+    // Questions from a site the page has left are moot: they are refused, so no
+    // request is left without an answer.
     connect(page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {
         const QString now = WebPage::originKey(url);
-        m_waiting.removeIf([&](const Request &r) { return WebPage::originKey(r.origin) != now; });
+        const QList<Request> waiting = m_waiting;
+        for (const Request &r : waiting)
+            if (WebPage::originKey(r.origin) != now) {
+                m_waiting.removeAll(r);
+                m_page->answerPermission(r.origin, r.feature, false, false);
+            }
         showNext();
     });
     view->installEventFilter(this);
@@ -77,6 +93,11 @@ void PermissionBar::showNext()
     }
     const Request &r = m_waiting.first();
     const QString text = QStringLiteral("%1 wants to %2.").arg(WebPage::siteName(r.origin), WebPage::featureText(r.feature));
+    if (text != m_text->text() || !isVisible()) {
+        for (QPushButton *b : m_buttons)
+            b->setEnabled(false);
+        m_settle.start();
+    }
     m_text->setText(text);
     setAccessibleName(text);
     fit();

@@ -1,10 +1,12 @@
 #pragma once
 #include <QFrame>
 #include <QList>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
 
 class QLabel;
+class QPushButton;
 class QWebEngineView;
 class WebPage;
 
@@ -17,6 +19,9 @@ class PermissionBar : public QFrame
     Q_OBJECT
 public:
     PermissionBar(QWebEngineView *view, WebPage *page, QWidget *parent);
+
+    // How long the buttons wait after the question changes.
+    static constexpr int kSettleMs = 500;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -37,6 +42,8 @@ private:
     WebPage *m_page;
     QLabel *m_text;
     QList<Request> m_waiting;
+    QList<QPushButton *> m_buttons;
+    QTimer m_settle;
 };
 
 // The answers kept for the page's site, each of which can be withdrawn.

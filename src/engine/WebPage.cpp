@@ -93,6 +93,12 @@ QString WebPage::featureText(Feature feature)
 // once; anything else is asked, without holding up the page or the program.
 void WebPage::onPermissionRequested(const QUrl &origin, Feature feature)
 {
+    // A frame of another site inside the page (an advert, a widget) is refused: an
+    // answer kept for it would hold on every site that embeds it, unseen.
+    if (originKey(origin) != originKey(url())) {
+        setFeaturePermission(origin, feature, PermissionDeniedByUser);
+        return;
+    }
     const QList<SiteSettings::Permission> wants = permissionsFor(feature);
     bool allKept = !wants.isEmpty();
     for (SiteSettings::Permission p : wants) {
