@@ -31,6 +31,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <memory>
 #include <utility>
@@ -363,6 +364,22 @@ void WebEngineBrowser::watchEditsOutOfSight()
         child->installEventFilter(this);
 }
 
+// A page's own Copy button works as the person presses it, and at no other time.
+void WebEngineBrowser::allowClipboardWrites()
+{
+    QWebEngineSettings *settings = m_page->settings();
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
+    if (!m_clipboardWindow) {
+        m_clipboardWindow = new QTimer(this);
+        m_clipboardWindow->setSingleShot(true);
+        m_clipboardWindow->setInterval(kClipboardMs);
+        connect(m_clipboardWindow, &QTimer::timeout, this, [this] {
+            m_page->settings()->resetAttribute(QWebEngineSettings::JavascriptCanAccessClipboard);
+        });
+    }
+    m_clipboardWindow->start();
+}
+
 bool WebEngineBrowser::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
@@ -370,8 +387,14 @@ bool WebEngineBrowser::eventFilter(QObject *watched, QEvent *event)
         if (watched == m_view)
             static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
         break;
+    case QEvent::MouseButtonPress:
+        if (watched != m_view)
+            allowClipboardWrites();
+        break;
     case QEvent::KeyPress:
     case QEvent::InputMethod:
+        if (watched != m_view)
+            allowClipboardWrites();
         if (watched != m_view && m_page->automaticReload() && !m_page->askingToLeave()) {
             m_page->setAutomaticReload(false);
             m_page->triggerAction(QWebEnginePage::Stop);

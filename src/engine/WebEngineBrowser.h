@@ -5,6 +5,7 @@
 class PageFullScreen;
 class PageLifecycle;
 class PageZoom;
+class QTimer;
 class QWebEngineView;
 class WebPage;
 class WebSession;
@@ -39,6 +40,8 @@ public:
 
     QWebEngineView *view() const { return m_view; }
     WebPage *page() const { return m_page; }
+    // How long after the person's click or key the page may write to the clipboard.
+    static constexpr int kClipboardMs = 1500;
 
     // Page zoom in percent for the current site; kept per site across runs.
     int zoomPercent() const;
@@ -52,6 +55,7 @@ protected:
 private:
     void installEditWatcher();
     void watchEditsOutOfSight();
+    void allowClipboardWrites();
     void connectLoadEvents();
     void connectPageRequests();
     void addBrowserKeys();
@@ -67,5 +71,6 @@ private:
     bool m_loading = false;
     bool m_requested = false;    // Navigate, GoBack or GoForward called; its load not started yet
     bool m_addressHeld = false;  // its new address not reported yet
-    bool m_holdsEdits = false;   // asked each time the page goes out of sight
+    bool m_holdsEdits = false;
+    QTimer *m_clipboardWindow = nullptr;   // asked each time the page goes out of sight
 };

@@ -30,9 +30,10 @@ WebSession::WebSession(const QString &dataFolder, Shell *shell, QObject *parent)
     QWebEngineSettings *settings = m_profile->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    // A page's own Copy button writes to the clipboard, as in other browsers; reading
-    // the clipboard stays the person's own Paste.
-    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
+    // Pages write to the clipboard only just after the person's click or key in them
+    // (a page's own Copy button); the browser control allows it for that moment.
+    // Reading the clipboard stays the person's own Paste.
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
     settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
     // PDF documents open in the engine's own viewer, as in other browsers, instead of
     // asking where to save them; the viewer is the engine's one built-in plug-in.
