@@ -102,6 +102,9 @@ int main(int argc, char *argv[])
         return new WebEngineBrowser(*web, parent);
     };
     ctx->runningDownloads = [web] { return web->runningDownloads(); };
+    services.probe.acceptedCertificate = [web](const QString &site, const QByteArray &digest) {
+        return web->acceptedCertificates.contains(site + QLatin1Char('|') + QString::fromLatin1(digest));
+    };
 
     auto *host = new frmRightClick(*ctx);
     // Web notifications show through the tray icon while it sits in an X11 tray.

@@ -9,6 +9,10 @@
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QCryptographicHash>
+#include <QSslConfiguration>
+#include <QSslCertificate>
+#include <QNetworkProxyFactory>
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QMessageBox>
@@ -222,16 +226,31 @@ NetworkProbe::~NetworkProbe()
 
 void NetworkProbe::probe(const QUrl &url, std::function<void(bool answers)> answer)
 {
-    QNetworkRequest request(url);
+    // The site's front door only: the page's own path and query (tokens among them)
+    // stay between the page and its site.
+    QUrl origin;
+    origin.setScheme(url.scheme());
+    origin.setHost(url.host());
+    origin.setPort(url.port());
+    origin.setPath(QStringLiteral("/"));
+    QNetworkRequest request(origin);
     request.setTransferTimeout(5000);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     // Made at the first probe: no network stack of its own is set up at start-up.
-    if (!m_net)
+    // It goes the way the pages go: through the desktop's proxy settings.
+    if (!m_net) {
+        QNetworkProxyFactory::setUseSystemConfiguration(true);
         m_net = new QNetworkAccessManager;
+    }
     QNetworkReply *reply = m_net->head(request);
-    // Only whether the site answers matters here, so a certificate the person chose to
-    // trust in the page (a self-signed one) must not make the site look down.
-    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply] { reply->ignoreSslErrors(); });
+    // A certificate the person chose to trust in the page (a self-signed one) must not
+    // make the site look down; any other certificate error does.
+    const QString site = url.port() > 0 ? url.host() + QLatin1Char(':') + QString::number(url.port()) : url.host();
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [this, reply, site](const QList<QSslError> &) {
+        const QSslCertificate cert = reply->sslConfiguration().peerCertificate();
+        if (!cert.isNull() && acceptedCertificate && acceptedCertificate(site, cert.digest(QCryptographicHash::Sha256).toHex()))
+            reply->ignoreSslErrors();
+    });
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, answer] {
         const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
         reply->deleteLater();

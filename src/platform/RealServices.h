@@ -99,6 +99,10 @@ public:
     ~NetworkProbe() override;
     void probe(const QUrl &url, std::function<void(bool answers)> answer) override;
 
+    // Whether the person chose, in the page, to trust this certificate for this site
+    // ("host[:port]", SHA-256 in hex); no other certificate error is overlooked.
+    std::function<bool(const QString &site, const QByteArray &digest)> acceptedCertificate;
+
 private:
     QNetworkAccessManager *m_net = nullptr;
 };
