@@ -64,7 +64,7 @@ QString uniquePath(const QString &folder, const QString &name)
     const QDir dir(folder);
     const QFileInfo info(name);
     const QString stem = info.completeBaseName().isEmpty() ? name : info.completeBaseName();
-    const QString suffix = info.completeBaseName().isEmpty() || info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.completeSuffix();
+    const QString suffix = info.completeBaseName().isEmpty() || info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     QString candidate = dir.filePath(name);
     for (int n = 1; QFileInfo::exists(candidate) || namesInUse().contains(candidate); ++n)
         candidate = dir.filePath(QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix));

@@ -159,7 +159,7 @@ QWidget *WebPage::dialogParent() const
 bool WebPage::personAtPage() const
 {
     QWidget *window = dialogParent();
-    return window && isVisible() && window->isActiveWindow() && qApp->applicationState() == Qt::ApplicationActive;
+    return window && isVisible() && window->isActiveWindow();
 }
 
 bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)

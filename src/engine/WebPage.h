@@ -45,8 +45,7 @@ public:
     // Set while the person closes the page, leaves it or refreshes it: only then may
     // its leave question bring its window to the front.
     void setLeaveRequested(bool on) { m_leaveRequested = on; }
-    // Whether the person is at this page now: it is shown, in the active window of
-    // the active program. Only then may one of its questions wait for an answer.
+    // Whether the person is at this page now: it is shown, in the active window. Only then may one of its questions wait for an answer.
     bool personAtPage() const;
 
     // Pop-up windows a page may have open at once without the person's click.

@@ -1,7 +1,11 @@
 // The real web engine behind the browser control, on a real display: events arrive
 // in the order the windows rely on, and the profile keeps cookies across controls.
 #include "FakeBrowser.h"
+#include "FakeServices.h"
+#include "engine/Downloads.h"
+#include "engine/PageDialogs.h"
 #include "engine/WebEngineBrowser.h"
+#include "engine/WebPage.h"
 #include "engine/WebSession.h"
 #include "core/RuntimeError.h"
 #include <QApplication>
@@ -50,6 +54,19 @@ private:
             body = "<html><head><title>Form</title></head><body><input id=t autofocus><select id=s><option>a<option>b</select>"
                    "<script>t.value='09:30'; s.value='b'; t.dispatchEvent(new InputEvent('input', {bubbles: true}));</script>"
                    "</body></html>";
+        } else if (path == "/say") {
+            // Says something, then asks twice, all before its load ends.
+            body = "<html><head><title>Say</title></head><body><script>alert('hello <b>there</b>');"
+                   "document.title = 'answered ' + confirm('sure?') + ' ' + prompt('<img src=x> name?', 'x');"
+                   "</script></body></html>";
+        } else if (path == "/edit") {
+            body = "<html><head><title>Edit</title></head><body><input id=t autofocus><form id=f></form>"
+                   "<div id=d contenteditable>draft</div></body></html>";
+        } else if (path == "/out") {
+            body = "<html><head><title>Out</title></head><body style='margin:0'>"
+                   "<a href='ssh://example.org/x' style='display:block;height:100px'>ssh</a>"
+                   "<a href='file:///etc/passwd' target=_blank style='display:block;height:100px'>file</a>"
+                   "<a href='/page/new' target=_blank style='display:block;height:100px'>web</a></body></html>";
         } else if (path == "/agent") {
             body = "<html><head><title>Agent</title></head><body><script>document.title = '"
                    + agent.toHex() + " ' + navigator.userAgent;</script></body></html>";
@@ -82,6 +99,10 @@ private slots:
     void onlyTypingCountsAsEdits();
     void sitesSeeChromium();
     void linkShowsWhereItLeads();
+    void pageQuestionsWaitOnlyForThePerson();
+    void scriptsCannotFakeTheTyping();
+    void onlyWebLinksLeaveUnasked();
+    void downloadNames();
 
 private:
     // Runs A, B, C, back, reload, forward on a control; returns its events, step by step.
@@ -226,6 +247,104 @@ void BrowserEngineTest::onlyTypingCountsAsEdits()
     QVERIFY(!userEdits(*b));
     delete b;
     delete session;
+}
+
+// No page question waits inside the engine while nobody is at the page: alert() goes
+// to the bar under it, confirm() and prompt() are answered Cancel, and a page that
+// talks in a loop fills neither memory nor the screen.
+void BrowserEngineTest::pageQuestionsWaitOnlyForThePerson()
+{
+    auto *session = new WebSession(m_data.path(), nullptr);
+    auto *away = new WebEngineBrowser(*session);
+    away->resize(640, 480);
+    away->Navigate(m_server.url(QStringLiteral("/say")));
+    QTRY_COMPARE_WITH_TIMEOUT(away->LocationName(), QStringLiteral("answered false null"), 30000);
+    auto *bar = away->findChild<PageMessageBar *>();
+    QVERIFY(bar);
+    QTRY_VERIFY(bar->text().startsWith(QStringLiteral("127.0.0.1:%1 says: hello <b>there</b>").arg(m_server.serverPort())));
+    QCOMPARE(bar->waiting(), 3);
+    for (int i = 0; i < PageMessageBar::kMaxMessages + 5; ++i)
+        bar->add(QStringLiteral("more"));
+    QCOMPARE(bar->waiting(), PageMessageBar::kMaxMessages);
+
+    delete away;
+    delete session;
+}
+
+// What a page's own scripts do never counts as, or clears, the person's typing: a
+// script's insertText, a synthetic submit, an address changed in place. A field the
+// page empties after sending holds nothing more to lose.
+void BrowserEngineTest::scriptsCannotFakeTheTyping()
+{
+    auto *session = new WebSession(m_data.path(), nullptr);
+    auto *b = new WebEngineBrowser(*session);
+    b->resize(640, 480);
+    b->show();
+    QVERIFY(QTest::qWaitForWindowExposed(b));
+    QSignalSpy done(b, &BrowserControl::DownloadComplete);
+    b->Navigate(m_server.url(QStringLiteral("/edit")));
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
+    const auto script = [b](const QString &js) {
+        bool ran = false;
+        b->page()->runJavaScript(js, [&ran](const QVariant &) { ran = true; });
+        QTRY_VERIFY(ran);
+    };
+    script(QStringLiteral("t.focus(); document.execCommand('insertText', false, 'zzz');"
+                          "d.focus(); document.execCommand('insertText', false, 'more');"
+                          "t.dispatchEvent(new InputEvent('input', {bubbles: true}));"));
+    QVERIFY(!userEdits(*b));
+    script(QStringLiteral("t.focus();"));
+    b->activateWindow();
+    b->focusPage();
+    QTRY_VERIFY(b->view()->focusProxy() && b->view()->focusProxy()->hasFocus());
+    QTest::keyClicks(b->view()->focusProxy(), QStringLiteral("abc"));
+    QTRY_VERIFY_WITH_TIMEOUT(userEdits(*b), 10000);
+    script(QStringLiteral("f.dispatchEvent(new Event('submit', {bubbles: true, cancelable: true}));"
+                          "history.replaceState({}, '', '?q=1'); window.postMessage({velloran: 'x', edited: false}, '*');"));
+    QTRY_COMPARE(QUrl(b->LocationURL()).query(), QStringLiteral("q=1"));
+    QVERIFY(userEdits(*b));
+    script(QStringLiteral("t.value = 'zzz';"));
+    QVERIFY(!userEdits(*b));
+    delete b;
+    delete session;
+}
+
+// Links for other programs are never handed over unasked, and local files never;
+// a web link for a new window goes to the default browser.
+void BrowserEngineTest::onlyWebLinksLeaveUnasked()
+{
+    FakeShell shell;
+    auto *session = new WebSession(m_data.path(), &shell);
+    auto *b = new WebEngineBrowser(*session);
+    b->resize(640, 480);
+    b->show();
+    QVERIFY(QTest::qWaitForWindowExposed(b));
+    QSignalSpy status(b, &BrowserControl::statusText);
+    b->Navigate(m_server.url(QStringLiteral("/out")));
+    QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Out"), 30000);
+    QWidget *page = b->view()->focusProxy() ? b->view()->focusProxy() : b->view();
+    for (int y : {50, 150, 250}) {
+        QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(60, y));
+        QTest::qWait(300);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(shell.opened, QList<QUrl>{QUrl(m_server.url(QStringLiteral("/page/new")))}, 10000);
+    QTRY_VERIFY(!status.isEmpty());
+    QVERIFY2(status.first().first().toString().contains(QLatin1String("ssh:")), qPrintable(status.first().first().toString()));
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(b->LocationName(), QStringLiteral("Out"));
+    delete b;
+    delete session;
+}
+
+void BrowserEngineTest::downloadNames()
+{
+    QCOMPARE(Downloads::safeName(QStringLiteral("invoice\u202Efdp.desktop")), QStringLiteral("invoicefdp.desktop"));
+    QCOMPARE(Downloads::safeName(QStringLiteral("../a\nb\u0007/c.txt")), QStringLiteral("abc.txt"));
+    QCOMPARE(Downloads::safeName(QStringLiteral("\u200F\u2066")), QStringLiteral("download"));
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("r.tar.gz"))).open(QIODevice::WriteOnly);
+    QCOMPARE(Downloads::uniquePath(dir.path(), QStringLiteral("r.tar.gz")), dir.filePath(QStringLiteral("r.tar (1).gz")));
+    QCOMPARE(Downloads::uniquePath(dir.path(), QStringLiteral("n")), dir.filePath(QStringLiteral("n")));
 }
 
 int main(int argc, char **argv)
