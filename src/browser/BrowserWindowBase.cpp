@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <QMdiArea>
 #include <QMenu>
 
@@ -200,10 +201,19 @@ bool BrowserWindowBase::reloadPending() const { return m_page->keeper()->reloadP
 int BrowserWindowBase::recentCrashes() const { return m_page->keeper()->recentCrashes(); }
 QLabel *BrowserWindowBase::crashNotice() const { return m_page->keeper()->crashNotice(); }
 
+// A page that has moved off its slot's own site says where it is now: its title
+// alone could be anyone's.
 QString BrowserWindowBase::pageStatus(const QString &text) const
 {
     const QString note = m_page->keeper()->note();
-    return note.isEmpty() ? text : note;
+    if (!note.isEmpty())
+        return note;
+    const QUrl now(WebBrowser1->LocationURL());
+    const QString home = QUrl::fromUserInput(HomeURL).host();
+    if (now.host().isEmpty() || now.host().compare(home, Qt::CaseInsensitive) == 0)
+        return text;
+    const QString site = now.port() > 0 ? now.host() + QLatin1Char(':') + QString::number(now.port()) : now.host();
+    return site + QStringLiteral(" \u2013 ") + text.trimmed() + QLatin1Char(' ');
 }
 
 bool BrowserWindowBase::mayLeave()

@@ -142,13 +142,13 @@ PermissionsView buildPermissionsView(const QString &site, QWidget *parent)
     v.intro->setWordWrap(true);
     v.intro->setTextFormat(Qt::PlainText);
     v.list = new QTreeWidget(v.dialog);
-    v.list->setAccessibleName(QStringLiteral("Answers kept for %1").arg(site));
-    v.list->setHeaderLabels({QStringLiteral("The site may"), QStringLiteral("Your answer")});
+    v.list->setAccessibleName(QStringLiteral("Answers kept for sites"));
+    v.list->setHeaderLabels({QStringLiteral("Site"), QStringLiteral("The site may"), QStringLiteral("Your answer")});
     v.list->setRootIsDecorated(false);
     v.list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     v.forget = new QPushButton(QStringLiteral("&Forget"), v.dialog);
     v.forget->setAccessibleDescription(QStringLiteral("The site asks again the next time it wants this"));
-    v.forgetAll = new QPushButton(QStringLiteral("Forget &All"), v.dialog);
+    v.forgetAll = new QPushButton(QStringLiteral("Forget &All for %1").arg(site), v.dialog);
     v.buttons = new QDialogButtonBox(QDialogButtonBox::Close, v.dialog);
     v.buttons->addButton(v.forget, QDialogButtonBox::ActionRole);
     v.buttons->addButton(v.forgetAll, QDialogButtonBox::ActionRole);
@@ -158,26 +158,37 @@ PermissionsView buildPermissionsView(const QString &site, QWidget *parent)
     return v;
 }
 
-// Lists the answers kept for the site (none when its page is gone).
+// Lists every answer kept, the page's own site first, so that all of them can be seen
+// and withdrawn in one place (none when the page is gone).
 void fillPermissions(const PermissionsView &v, WebPage *page, const QString &origin, const QString &site)
 {
     v.list->clear();
     if (!page)
         return;
-    const auto kept = page->session().sites().permissions(origin);
-    for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
-        QString what = SiteSettings::permissionText(it.key());
-        what[0] = what[0].toUpper();
-        auto *item = new QTreeWidgetItem(v.list, {what, it.value() ? QStringLiteral("Allowed") : QStringLiteral("Blocked")});
-        item->setData(0, Qt::UserRole, int(it.key()));
+    SiteSettings &sites = page->session().sites();
+    QStringList origins = sites.permissionOrigins();
+    origins.removeAll(origin);
+    origins.prepend(origin);
+    for (const QString &o : origins) {
+        const auto kept = sites.permissions(o);
+        for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
+            QString what = SiteSettings::permissionText(it.key());
+            what[0] = what[0].toUpper();
+            auto *item = new QTreeWidgetItem(v.list, {WebPage::siteName(QUrl(o)), what,
+                                                      it.value() ? QStringLiteral("Allowed") : QStringLiteral("Blocked")});
+            item->setData(0, Qt::UserRole, int(it.key()));
+            item->setData(1, Qt::UserRole, o);
+        }
     }
-    v.intro->setText(kept.isEmpty() ? QStringLiteral("No answers are kept for %1: it asks before it may use anything.").arg(site)
-                                    : QStringLiteral("Velloran keeps these answers for %1. Forget one and the site asks again the next time it wants it.").arg(site));
+    const bool own = !sites.permissions(origin).isEmpty();
+    v.intro->setText(v.list->topLevelItemCount() == 0
+                         ? QStringLiteral("No answers are kept for %1 or any other site: they ask before they may use anything.").arg(site)
+                         : QStringLiteral("Velloran keeps these answers, for %1 first. Forget one and the site asks again the next time it wants it.").arg(site));
     if (v.list->topLevelItemCount() > 0)
         v.list->setCurrentItem(v.list->topLevelItem(0));
     v.forget->setEnabled(v.list->currentItem() != nullptr);
-    v.forgetAll->setEnabled(!kept.isEmpty());
-    if (kept.isEmpty())
+    v.forgetAll->setEnabled(own);
+    if (v.list->topLevelItemCount() == 0)
         v.buttons->button(QDialogButtonBox::Close)->setFocus();
 }
 
@@ -192,7 +203,8 @@ void showSitePermissions(WebPage *page, QWidget *parent)
     auto fill = [=] { fillPermissions(v, guard, origin, site); };
     QObject::connect(v.forget, &QPushButton::clicked, v.dialog, [=] {
         if (guard && v.list->currentItem())
-            guard->forgetPermission(origin, SiteSettings::Permission(v.list->currentItem()->data(0, Qt::UserRole).toInt()));
+            guard->forgetPermission(v.list->currentItem()->data(1, Qt::UserRole).toString(),
+                                    SiteSettings::Permission(v.list->currentItem()->data(0, Qt::UserRole).toInt()));
         fill();
     });
     QObject::connect(v.forgetAll, &QPushButton::clicked, v.dialog, [=] {
@@ -203,6 +215,6 @@ void showSitePermissions(WebPage *page, QWidget *parent)
     });
     QObject::connect(v.buttons, &QDialogButtonBox::rejected, v.dialog, &QDialog::close);
     fill();
-    v.dialog->resize(460, 300);
+    v.dialog->resize(560, 320);
     v.dialog->show();
 }

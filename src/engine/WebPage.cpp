@@ -286,7 +286,6 @@ bool WebPage::askLeave(const QString &site)
                                    QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel);
     box->button(QMessageBox::Ok)->setText(QStringLiteral("&Leave"));
     box->button(QMessageBox::Cancel)->setText(QStringLiteral("&Stay"));
-    box->setDefaultButton(QMessageBox::Cancel);
     // Asked while closing, the page may be behind others: the person sees which one.
     if (m_leaveRequested)
         emit wantsFront();

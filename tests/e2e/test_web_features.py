@@ -83,6 +83,7 @@ def main(args):
         sc.expect(h.wait_for(lambda: colour_shown(sc, main, (0xff, 0xf4, 0xce)), 20, 0.5),
                   "no permission bar for the site's notification request")
         sc.shot("permission")
+        time.sleep(0.7)  # the bar's buttons wait a moment after a new question
         sc.key(main, "alt+a")
         sc.expect(site.wait("perm-granted", 1, 20), f"notifications not granted after Allow: {site.beacons}")
         sites = os.path.join(sc.home, "velloran-sites.txt")
@@ -128,6 +129,7 @@ def main(args):
             sc.key(None, "Tab Return")
             sc.expect(h.wait_for(lambda: colour_shown(sc, main, (0xff, 0xf4, 0xce)), 20, 0.5),
                       f"no permission bar for screen request {n}")
+            time.sleep(0.7)
             sc.key(main, "alt+a")
             sc.expect(site.wait("share-ok", n, 20), f"screen request {n} not granted after Allow: {site.beacons}")
             sc.expect(h.wait_for(lambda: not colour_shown(sc, main, (0xff, 0xf4, 0xce)), 10, 0.3),

@@ -10,6 +10,7 @@
 #include "core/RuntimeError.h"
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -266,6 +267,13 @@ void BrowserEngineTest::pageQuestionsWaitOnlyForThePerson()
     for (int i = 0; i < PageMessageBar::kMaxMessages + 5; ++i)
         bar->add(QStringLiteral("more"));
     QCOMPARE(bar->waiting(), PageMessageBar::kMaxMessages);
+
+    // A question changed under the pointer takes no click for a moment.
+    away->show();
+    emit away->page()->permissionWanted(QUrl(m_server.url(QStringLiteral("/"))), QWebEnginePage::Geolocation);
+    auto *allow = away->findChild<QFrame *>(QStringLiteral("permissionBar"))->findChild<QPushButton *>();
+    QVERIFY(allow && !allow->isEnabled());
+    QTRY_VERIFY(allow->isEnabled());
 
     delete away;
     delete session;

@@ -153,6 +153,11 @@ void TabsTest::browserWindowEvents()
     other->title = QStringLiteral("Page B");
     emit other->DownloadComplete();
     QCOMPARE(Frame::status(p.main())->text(1), QStringLiteral("Page A "));
+    // Moved off its slot's own site, the page's title comes after the host it is on now.
+    b->url = QStringLiteral("https://bank.example:8443/login");
+    b->title = QStringLiteral("A - Sign in");
+    emit b->DownloadComplete();
+    QCOMPARE(Frame::status(p.main())->text(1), QStringLiteral("bank.example:8443 \u2013 A - Sign in "));
     // Back with no history passes silently; a toolbar click always disables Stop.
     emit b->BeforeNavigate2();
     w->Toolbar1_ButtonClick(BrowserWindowBase::BtnBack);
