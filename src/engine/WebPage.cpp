@@ -167,7 +167,7 @@ bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool
     // A link for something the engine does not show itself comes here before the
     // engine would hand it to the desktop: it goes only where the person agrees.
     if (ExternalLinks::kind(url) != ExternalLinks::Kind::Web && !WebPage::engineShows(url)) {
-        if (type == NavigationTypeLinkClicked) {
+        if (type == NavigationTypeLinkClicked || type == NavigationTypeTyped) {
             const QString site = siteName();
             QPointer<WebPage> self(this);
             // Not inside the engine's call: the question must not hold the other pages.
@@ -203,7 +203,8 @@ bool WebPage::engineShows(const QUrl &url)
     static const QStringList shown{QStringLiteral("about"), QStringLiteral("data"), QStringLiteral("blob"),
                                    QStringLiteral("file"), QStringLiteral("view-source"), QStringLiteral("chrome"),
                                    QStringLiteral("chrome-error"), QStringLiteral("qrc"), QStringLiteral("filesystem"),
-                                   QStringLiteral("javascript")};
+                                   QStringLiteral("javascript"), QStringLiteral("chrome-extension"),
+                                   QStringLiteral("devtools")};
     return shown.contains(url.scheme().toLower());
 }
 
