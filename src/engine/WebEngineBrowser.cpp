@@ -18,6 +18,7 @@
 #include <QContextMenuEvent>
 #include <QEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QShortcut>
@@ -111,9 +112,60 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     addBrowserKeys();
 }
 
-// A browser's own keys in the page: Alt+Left and Alt+Right go back and forward, Ctrl+R
-// refreshes (F5 arranges the windows here), Esc stops loading. Where there is no page
-// to go to, nothing happens, as in other browsers.
+namespace {
+
+// The keys the page left alone: the engine hands a key press the page did not use
+// back to its view's parent, this control. Key presses that merely bubble up from the
+// bars over the page do not count: the page itself must hold the keyboard focus.
+class KeysLeftByPage : public QObject
+{
+public:
+    KeysLeftByPage(QWidget *browser, QWebEngineView *view, std::function<bool(QKeyCombination)> take)
+        : QObject(browser), m_view(view), m_take(std::move(take))
+    {
+        browser->installEventFilter(this);
+        view->installEventFilter(this);
+        for (QObject *child : view->children())
+            child->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_view && event->type() == QEvent::ChildAdded)
+            static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        QWidget *page = m_view->focusProxy();
+        if (watched == parent())
+            return !key->isAutoRepeat() && page && QApplication::focusWidget() == page && m_take(key->keyCombination());
+        // The engine hands back no key press that carries text, and the text of
+        // Backspace ("\b") types nothing: the page gets Backspace without it.
+        if (watched == page && key->key() == Qt::Key_Backspace && !key->text().isEmpty()) {
+            QKeyEvent bare(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
+                           key->nativeModifiers(), QString(), key->isAutoRepeat(), key->count(), key->device());
+            QCoreApplication::sendEvent(page, &bare);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QWebEngineView *m_view;
+    std::function<bool(QKeyCombination)> m_take;
+};
+
+// Whether the page's focused element takes typing, asked in the program's own world.
+const char kFocusEditable[] = "(() => { const e = document.activeElement;"
+                              " return !!e && (e.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(e.tagName)); })()";
+
+} // namespace
+
+// A browser's own keys in the page: Alt+Left or Backspace and Alt+Right go back and
+// forward, F5 and Ctrl+R refresh, Shift+F10 opens the page's menu (the engine's own),
+// Esc stops loading. Where there is no page to go to, nothing happens, as in other
+// browsers. The window's keys (find, print, a new window) are the window's.
 void WebEngineBrowser::addBrowserKeys()
 {
     const auto key = [this](QKeyCombination k, auto slot) {
@@ -134,6 +186,26 @@ void WebEngineBrowser::addBrowserKeys()
     stop->setEnabled(false);
     connect(m_page, &QWebEnginePage::loadStarted, stop, [stop] { stop->setEnabled(true); });
     connect(m_page, &QWebEnginePage::loadFinished, stop, [stop] { stop->setEnabled(false); });
+    // F5 only once the page has left it: a window's menu item holding the key (Tile
+    // in the main window) keeps it. Backspace only outside anything that takes typing,
+    // where the page did not use it, and where it still is when it answers.
+    new KeysLeftByPage(this, m_view, [this](QKeyCombination k) {
+        if (k == QKeyCombination(Qt::Key_F5)) {
+            Refresh();
+            return true;
+        }
+        if (k != QKeyCombination(Qt::Key_Backspace) || !m_page->history()->canGoBack())
+            return false;
+        QPointer<WebEngineBrowser> self(this);
+        const QUrl at = m_page->url();
+        m_page->runJavaScript(QString::fromLatin1(kFocusEditable), QWebEngineScript::ApplicationWorld,
+                              [self, at](const QVariant &editable) {
+                                  if (self && !editable.toBool() && self->m_page->url() == at
+                                      && self->m_page->history()->canGoBack())
+                                      self->GoBack();
+                              });
+        return true;
+    });
 }
 
 void WebEngineBrowser::installEditWatcher()

@@ -10,6 +10,7 @@
 #include "core/RuntimeError.h"
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -74,6 +75,8 @@ private:
         } else if (path == "/link") {
             body = "<html><head><title>Link</title></head><body style='margin:0'>"
                    "<a href='/page/target' style='display:block;height:50vh'>go</a></body></html>";
+        } else if (path == "/keys") {
+            body = "<html><head><title>Keys</title></head><body><input id=t><p>keys</p></body></html>";
         } else if (path.startsWith("/page/")) {
             body = "<html><head><title>Page " + path.mid(6) + "</title></head><body>page</body></html>";
         } else if (path == "/set") {
@@ -104,6 +107,7 @@ private slots:
     void scriptsCannotFakeTheTyping();
     void onlyWebLinksLeaveUnasked();
     void downloadNames();
+    void pageKeys();
 
 private:
     // Runs A, B, C, back, reload, forward on a control; returns its events, step by step.
@@ -353,6 +357,68 @@ void BrowserEngineTest::downloadNames()
     QFile(dir.filePath(QStringLiteral("r.tar.gz"))).open(QIODevice::WriteOnly);
     QCOMPARE(Downloads::uniquePath(dir.path(), QStringLiteral("r.tar.gz")), dir.filePath(QStringLiteral("r.tar (1).gz")));
     QCOMPARE(Downloads::uniquePath(dir.path(), QStringLiteral("n")), dir.filePath(QStringLiteral("n")));
+}
+
+// The page's own keys, with the keyboard focus in the page: F5 and Ctrl+R reload,
+// Backspace goes back unless a field takes it, Alt+Left goes back too, Shift+F10
+// opens the page's menu.
+void BrowserEngineTest::pageKeys()
+{
+    auto *session = new WebSession(m_data.path(), nullptr);
+    auto *b = new WebEngineBrowser(*session);
+    b->resize(640, 480);
+    b->show();
+    QVERIFY(QTest::qWaitForWindowExposed(b));
+    QSignalSpy done(b, &BrowserControl::DownloadComplete);
+    const auto path = [b] { return QUrl(b->LocationURL()).path(); };
+    const auto script = [b](const QString &js) {
+        QVariant answer;
+        bool ran = false;
+        b->page()->runJavaScript(js, [&](const QVariant &v) {
+            answer = v;
+            ran = true;
+        });
+        return QTest::qWaitFor([&] { return ran; }, 10000) ? answer : QVariant();
+    };
+    const auto load = [&](const char *to, const QString &title) {
+        b->Navigate(m_server.url(QString::fromLatin1(to)));
+        QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
+        done.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), title, 10000);
+    };
+    load("/page/a", QStringLiteral("Page a"));
+    load("/keys", QStringLiteral("Keys"));
+    b->activateWindow();
+    b->focusPage();
+    QWidget *page = b->view()->focusProxy();
+    QTRY_VERIFY(page && page->hasFocus());
+
+    script(QStringLiteral("t.focus()"));
+    QTest::keyClicks(page, QStringLiteral("ab"));
+    QTest::keyClick(page, Qt::Key_Backspace);
+    QTRY_COMPARE(script(QStringLiteral("t.value")).toString(), QStringLiteral("a"));
+    script(QStringLiteral("t.blur()"));
+    // Each reload also gives a Backspace wrongly handed back the time to arrive.
+    for (QKeyCombination key : {QKeyCombination(Qt::Key_F5), QKeyCombination(Qt::CTRL | Qt::Key_R)}) {
+        QTest::keyClick(page, key.key(), key.keyboardModifiers());
+        QVERIFY2(QTest::qWaitFor([&] { return done.count() > 0; }, 15000), qPrintable(QKeySequence(key).toString()));
+        done.clear();
+        QCOMPARE(path(), QStringLiteral("/keys"));
+    }
+
+    QTest::keyClick(page, Qt::Key_Backspace);
+    QTRY_COMPARE_WITH_TIMEOUT(path(), QStringLiteral("/page/a"), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Page a"), 15000);
+    QTest::keyClick(page, Qt::Key_Right, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Keys"), 15000);
+    QTest::keyClick(page, Qt::Key_Left, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Page a"), 15000);
+
+    QTest::keyClick(page, Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMenu *>(QApplication::activePopupWidget()), 10000);
+    QApplication::activePopupWidget()->close();
+    delete b;
+    delete session;
 }
 
 int main(int argc, char **argv)
