@@ -21,8 +21,14 @@ bool ReadSettings(SharedState &s, const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
-    FieldReader in(f.read(64 * 1024));
+    const QByteArray bytes = f.read(64 * 1024);
     f.close();
+    return ReadSettingsFromBytes(s, bytes);
+}
+
+bool ReadSettingsFromBytes(SharedState &s, const QByteArray &bytes)
+{
+    FieldReader in(bytes);
     int16_t *fields[6] = {&s.RefreshOnActive, &s.RefreshEvery, &s.RefreshMinutes,
                           &s.TileLayout, &s.CascadeLayout, &s.TabbedLayout};
     try {

@@ -15,6 +15,13 @@ UrlDataReader::UrlDataReader(const QString &path)
     m_in.emplace(f.read(1024 * 1024));
 }
 
+UrlDataReader UrlDataReader::fromBytes(QByteArray bytes)
+{
+    UrlDataReader r;
+    r.m_in.emplace(std::move(bytes));
+    return r;
+}
+
 bool UrlDataReader::atEnd() const
 {
     return m_in->atEnd();
@@ -35,7 +42,11 @@ QList<UrlRecord> readableRecords(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    QByteArray bytes = f.read(1024 * 1024);
+    return readableRecordsFromBytes(f.read(1024 * 1024));
+}
+
+QList<UrlRecord> readableRecordsFromBytes(QByteArray bytes)
+{
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     QList<UrlRecord> out;

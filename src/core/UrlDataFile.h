@@ -24,10 +24,13 @@ class UrlDataReader
 {
 public:
     explicit UrlDataReader(const QString &path); // throws RuntimeError
+    // The same over the file's bytes, for callers that hold them already (the fuzzer).
+    static UrlDataReader fromBytes(QByteArray bytes);
     bool atEnd() const;
     UrlRecord read();                            // throws RuntimeError
 
 private:
+    UrlDataReader() = default;
     std::optional<FieldReader> m_in;
 };
 
@@ -35,6 +38,7 @@ private:
 // mark, blank lines and unreadable lines (a slot outside 1 to 8, a field that is not a
 // number, a cut record) are passed over. A missing file has none.
 QList<UrlRecord> readableRecords(const QString &path);
+QList<UrlRecord> readableRecordsFromBytes(QByteArray bytes);
 
 // Moves a data file that cannot be read aside, to "<name>.bad" beside it, so that what
 // the user had is kept when a new Top 8 is written; copies it when it cannot be moved.
