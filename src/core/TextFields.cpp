@@ -1,5 +1,6 @@
 #include "core/TextFields.h"
 #include "core/RuntimeError.h"
+#include <QStringDecoder>
 #include <algorithm>
 
 static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
@@ -66,7 +67,11 @@ QString FieldReader::readString()
 {
     bool quoted = false;
     const QByteArray raw = readRaw(&quoted);
-    return QString::fromUtf8(quoted ? raw : raw.trimmed());
+    // Decoded as a field, not as a file: QString::fromUtf8 would drop a leading U+FEFF
+    // as a byte-order mark, and a text beginning with one would lose it on every save.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    return utf8.decode(quoted ? raw : raw.trimmed());
 }
 
 int16_t FieldReader::readInteger(bool strict)
