@@ -3,6 +3,7 @@
 #include "platform/Geometry.h"
 #include "browser/PageController.h"
 #include "browser/PageKeeper.h"
+#include "fullscreen/FullScreenFind.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ToolBar.h"
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QShortcut>
+#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -120,6 +122,7 @@ frmHTMLBrowserFullScreen::frmHTMLBrowserFullScreen(AppContext &ctx)
     f11->setKeys(f11WithAnyModifiers());
     f11->setContext(Qt::WindowShortcut);
     connect(f11, &QShortcut::activated, this, &frmHTMLBrowserFullScreen::F11Pressed);
+    addPageWindowKeys();
 
     connect(Toolbar1, &VToolBar::buttonClick, this, &frmHTMLBrowserFullScreen::Toolbar1_ButtonClick);
     connect(Toolbar2, &VToolBar::buttonClick, this, &frmHTMLBrowserFullScreen::Toolbar2_ButtonClick);
@@ -181,8 +184,39 @@ void frmHTMLBrowserFullScreen::LayoutFullScreen()
     Toolbar2->move(width() - Toolbar2->width(), 0);
     Toolbar2->raise();
     WebBrowser1->move(0, Toolbar1->height());
-    WebBrowser1->resize(int(ClientWidth), std::max(0, height() - Toolbar1->height()));
+    resizePage();
     m_page->keeper()->placeNotice();
+}
+
+// The page fills the window below the top bar, less the find bar while it is open.
+int frmHTMLBrowserFullScreen::pageHeight() const
+{
+    const int find = m_find && !m_find->isHidden() ? m_find->sizeHint().height() : 0;
+    return std::max(0, height() - Toolbar1->height() - find);
+}
+
+void frmHTMLBrowserFullScreen::addPageWindowKeys()
+{
+    m_find = new FullScreenFind(WebBrowser1, this);
+    connect(m_find, &FullScreenFind::shownOrHidden, this, [this] {
+        if (!m_unloaded)
+            LayoutFullScreen();
+    });
+    const auto key = [this](QKeyCombination k, ErrorPolicy policy, std::function<void()> step) {
+        auto *shortcut = new QShortcut(QKeySequence(k), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, policy, step] {
+            Trap t(m_ctx, policy);
+            t(step);
+        });
+    };
+    key(Qt::CTRL | Qt::Key_F, ErrorPolicy::navigation(), [this] { m_find->open(); });
+    key(Qt::CTRL | Qt::Key_P, ErrorPolicy::shortMsg().negativeShown(), [this] { WebBrowser1->Print(); });
+    key(Qt::CTRL | Qt::Key_N, ErrorPolicy::shortMsg().negativeShown(), [this] {
+        const QUrl url = QUrl::fromUserInput(WebBrowser1->LocationURL());
+        if (url.isValid() && !url.isEmpty())
+            m_ctx.shell->open(url);
+    });
 }
 
 void frmHTMLBrowserFullScreen::refreshSafely() { m_page->keeper()->refreshSafely(); }
@@ -364,7 +398,9 @@ void frmHTMLBrowserFullScreen::closeEvent(QCloseEvent *event)
 
 void frmHTMLBrowserFullScreen::resizePage()
 {
-    WebBrowser1->resize(int(ClientWidth), std::max(0, height() - Toolbar1->height()));
+    WebBrowser1->resize(int(ClientWidth), pageHeight());
+    if (m_find && !m_find->isHidden())
+        m_find->setGeometry(0, WebBrowser1->y() + pageHeight(), int(ClientWidth), m_find->sizeHint().height());
 }
 
 void frmHTMLBrowserFullScreen::refreshButtonOn()

@@ -4,6 +4,7 @@
 
 class AppContext;
 class BrowserControl;
+class FullScreenFind;
 class VToolBar;
 class QComboBox;
 class QLabel;
@@ -80,9 +81,13 @@ private:
     void showNote(const QString &text);
     void resizePage();
     void refreshButtonOn();
+    // The keys the main window's menu items hold there: find, print, a new window.
+    void addPageWindowKeys();
+    int pageHeight() const;
 
     AppContext &m_ctx;
     PageController *m_page = nullptr;
+    FullScreenFind *m_find = nullptr;
     bool ReturningToMainWindow = false;
     bool m_unloaded = false;
     bool m_activated = false;

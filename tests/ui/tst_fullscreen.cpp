@@ -52,6 +52,7 @@ private slots:
     void stopButtonAndHistoryButtons();
     void loadErrorStopsTheLoad();
     void bothFullScreenItemsAndTheTimer();
+    void pageWindowKeys();
 };
 
 void FullScreenTest::opensOverTheScreenOnTheCurrentPage()
@@ -310,6 +311,39 @@ void FullScreenTest::bothFullScreenItemsAndTheTimer()
         QTest::keyClick(p.fullScreen(), Qt::Key_F11);
         QVERIFY(p.main()->isVisible());
     }
+    QVERIFY(p.d.messages.shown.isEmpty());
+}
+
+// The keys the main window's menu items hold work here too, with the page holding the
+// focus: Ctrl+P prints, Ctrl+N opens the page in the default browser, Ctrl+F opens a
+// find bar over the page, which Esc closes, giving the page its room and the focus back.
+void FullScreenTest::pageWindowKeys()
+{
+    TestProgram p;
+    p.start(kABC);
+    frmHTMLBrowserFullScreen *w = openOn(p, 2);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    FakeBrowser *b = p.fullScreenPage();
+    b->url = QStringLiteral("http://b/now");
+    const QRect pageArea = b->geometry();
+    QTest::keyClick(b, Qt::Key_P, Qt::ControlModifier);
+    QTest::keyClick(b, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(b->count(QStringLiteral("Print")), 1);
+    QCOMPARE(p.d.shell.opened, QList<QUrl>{QUrl(QStringLiteral("http://b/now"))});
+
+    QTest::keyClick(b, Qt::Key_F, Qt::ControlModifier);
+    QLineEdit *find = nullptr;
+    for (QLineEdit *e : w->findChildren<QLineEdit *>())
+        if (e->accessibleName() == QStringLiteral("Find on this page"))
+            find = e;
+    QVERIFY(find && find->isVisible() && find->hasFocus());
+    QVERIFY(b->geometry().bottom() < find->mapTo(w, QPoint(0, 0)).y());
+    b->title = QStringLiteral("Bee");
+    QTest::keyClicks(find, QStringLiteral("ee"));
+    QCOMPARE(b->calls.filter(QStringLiteral("Find")), (QStringList{QStringLiteral("Find e"), QStringLiteral("Find ee")}));
+    QTest::keyClick(find, Qt::Key_Escape);
+    QVERIFY(!find->isVisible() && b->hasFocus());
+    QCOMPARE(b->geometry(), pageArea);
     QVERIFY(p.d.messages.shown.isEmpty());
 }
 
