@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 clsTaskBar::clsTaskBar(TrayService &tray, QObject *parent) : QObject(parent), m_tray(tray) {}
 
@@ -25,10 +26,32 @@ bool clsTaskBar::makeIcon()
         if (r == QSystemTrayIcon::DoubleClick || (r == QSystemTrayIcon::Trigger && m_statusNotifier))
             emit leftDoubleClick();
         else if (r == QSystemTrayIcon::Context)
-            emit rightButtonUp();
+            onContextRequest();
     });
     m_icon->show();
     return true;
+}
+
+// Qt reports an X11 tray's context request from the right button's press; a menu
+// open under the pointer then would take the release for a choice. It opens on the
+// release, as menus do. A StatusNotifier host's request comes with no button held.
+void clsTaskBar::onContextRequest()
+{
+    if (!(QGuiApplication::mouseButtons() & Qt::RightButton)) {
+        emit rightButtonUp();
+        return;
+    }
+    if (!m_buttonUp) {
+        m_buttonUp = new QTimer(this);
+        m_buttonUp->setInterval(10);
+        connect(m_buttonUp, &QTimer::timeout, this, [this] {
+            if (QGuiApplication::mouseButtons() & Qt::RightButton)
+                return;
+            m_buttonUp->stop();
+            emit rightButtonUp();
+        });
+    }
+    m_buttonUp->start();
 }
 
 bool clsTaskBar::inTray()

@@ -5,6 +5,7 @@
 
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 class TrayService;
 
 // The program's one notification-area icon: add, change its tip, delete, and whether
@@ -46,11 +47,14 @@ private:
     void onTrayChanged(bool available);
     // True when it made the icon now.
     bool makeIcon();
+    // The icon's context request: rightButtonUp once the right button is up.
+    void onContextRequest();
 
     TrayService &m_tray;
     QSystemTrayIcon *m_icon = nullptr;
     QIcon m_image;
     QMenu *m_menu = nullptr;
+    QTimer *m_buttonUp = nullptr; // waits for the right button's release
     QString m_tip = QString(64, QLatin1Char(' '));
     bool m_wanted = false;
     bool m_statusNotifier = false;

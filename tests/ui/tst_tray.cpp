@@ -40,6 +40,7 @@ private slots:
     void noTrayMinimizesUntilATrayAppears();
     void noDesktopRefuses();
     void statusNotifierActivateAndHostMenu();
+    void trayMenuOpensOnTheRelease();
     void unusableDataFolderSaysWhy();
 };
 
@@ -187,6 +188,26 @@ void TrayTest::statusNotifierActivateAndHostMenu()
         QTRY_VERIFY(p.main()->isMaximized());
         QVERIFY(p.d.menus.shown.isEmpty());
     }
+}
+
+// An X11 tray reports the context request from the right button's press: the menu
+// opens once the button is up, so the release cannot choose one of its items.
+void TrayTest::trayMenuOpensOnTheRelease()
+{
+    TestProgram p;
+    p.start(kOnePage);
+    QWidget elsewhere;
+    elsewhere.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&elsewhere));
+    QTest::mousePress(elsewhere.windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
+    emit p.host->taskBar()->icon()->activated(QSystemTrayIcon::Context);
+    QCoreApplication::processEvents();
+    QVERIFY(p.d.menus.shown.isEmpty());
+    QTest::mouseRelease(elsewhere.windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
+    QTRY_COMPARE(p.d.menus.shown, QStringList{QStringLiteral("mnuPopup")});
+    // Asked with the button already up (from the keyboard), it opens at once.
+    emit p.host->taskBar()->icon()->activated(QSystemTrayIcon::Context);
+    QCOMPARE(p.d.menus.shown.size(), 2);
 }
 
 void TrayTest::unusableDataFolderSaysWhy()
