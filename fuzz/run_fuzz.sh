@@ -11,7 +11,10 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${FUZZ_BUILD_DIR:-$ROOT/build/fuzz-clang}
 SECONDS_EACH=${FUZZ_SECONDS:-60}
 CXX_CLANG=${FUZZ_CXX:-clang++-14}
-ALL_TARGETS=(settings_reader url_data_reader field_reader favorite_reader site_settings_reader)
+# field_reader and the *_parse targets feed the bytes in memory (fast); the other
+# *_reader targets go through a real file in a folder, for what only a file does.
+ALL_TARGETS=(settings_reader url_data_reader field_reader favorite_reader site_settings_reader
+             settings_parse url_data_parse url_data_readable site_settings_parse)
 
 if [[ $# -gt 0 ]]; then
   TARGETS=("$@")

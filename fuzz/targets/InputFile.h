@@ -2,6 +2,7 @@
 // The readers under test open a path, so each input goes through a real file. The
 // files live in one private folder per process, on tmpfs when the machine has one,
 // and are overwritten for every input rather than created anew.
+#include "Check.h"
 #include <QString>
 #include <cstdint>
 #include <cstdio>
@@ -64,13 +65,6 @@ inline QString write(const char *name, const uint8_t *data, size_t size)
     }
     ::close(fd);
     return QString::fromStdString(path);
-}
-
-// Stops the run with a message; libFuzzer saves the input as a crash.
-[[noreturn]] inline void fail(const char *what)
-{
-    std::fprintf(stderr, "velloran fuzz check failed: %s\n", what);
-    std::abort();
 }
 
 } // namespace fuzzio

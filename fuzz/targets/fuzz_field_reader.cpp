@@ -2,7 +2,7 @@
 // says how many of the first bytes choose the calls; the bytes between are the text.
 // A second reader over the same text reads every field as a string: how a field is
 // read must not change where the next one begins.
-#include "InputFile.h"
+#include "Check.h"
 #include "core/RuntimeError.h"
 #include "core/TextFields.h"
 #include <fuzzer/FuzzedDataProvider.h>
