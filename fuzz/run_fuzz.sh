@@ -74,11 +74,15 @@ for t in "${TARGETS[@]}"; do
 
   echo "== fuzz $t: ${SECONDS_EACH}s"
   set +e
-  "$exe" "$work" \
-    -max_total_time="$SECONDS_EACH" -timeout=5 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1
+  # Timed, so the rate can also be given per CPU second: on a shared machine the
+  # rate per wall second says as much about the neighbours as about the target.
+  TIMEFORMAT='%R %U %S'
+  { time "$exe" "$work" \
+      -max_total_time="$SECONDS_EACH" -timeout=5 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1; } 2>"$base/time-$t"
   rc=$?
   set -e
+  read -r wall cpu_user cpu_sys <"$base/time-$t" || true
 
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
   corpus_n=$(find "$work" -type f | wc -l)
@@ -88,7 +92,9 @@ for t in "${TARGETS[@]}"; do
     # The report is the useful part: sanitizer output, the input and its bytes.
     grep -E -A40 'ERROR: |runtime error|velloran fuzz check failed|ALARM|Test unit written|==[0-9]+==' "$log" | head -n 120 >&2 || tail -n 60 "$log" >&2
   fi
-  line="fuzz $t: executions ${execs:-?}, corpus $corpus_n, exit $rc"
+  rate=$(awk -v n="${execs:-0}" -v w="${wall:-0}" -v u="${cpu_user:-0}" -v s="${cpu_sys:-0}" \
+    'BEGIN { printf "%d/s, %d per CPU second", (w > 0 ? n / w : 0), (u + s > 0 ? n / (u + s) : 0) }')
+  line="fuzz $t: executions ${execs:-?} ($rate), corpus $corpus_n, exit $rc"
   summary+=("$line")
   echo "$line"
 done
