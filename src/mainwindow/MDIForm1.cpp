@@ -64,6 +64,13 @@ MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ct
 
 MDIForm1::~MDIForm1()
 {
+    // The frame's parts are deleted only after this destructor, and still signal as they
+    // go (the page area reports its last page leaving): nothing may reach the frame then.
+    Timer1->stop();
+    for (QObject *part : findChildren<QObject *>())
+        disconnect(part, nullptr, this, nullptr);
+    if (m_fullScreen)
+        disconnect(m_fullScreen, nullptr, this, nullptr);
     m_ctx.windows.leave(this);
 }
 

@@ -28,6 +28,7 @@ private slots:
     void tabClicksAndCloseCell();
     void closingPagesAmongOtherWindows();
     void browserWindowEvents();
+    void frameEndsDeaf();
 };
 
 void TabsTest::tabLabelsOnSmallScreen()
@@ -172,6 +173,23 @@ void TabsTest::browserWindowEvents()
     QCOMPARE(b->calls.last(), QStringLiteral("Navigate http://a/"));
     emit b->GotFocus();
     QCOMPARE(p.state().CurrentSlot, int16_t(1));
+}
+
+// The page area reports its last page going while the frame is destroyed; by then
+// nothing of the frame may be listening.
+void TabsTest::frameEndsDeaf()
+{
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A").slot(2, "http://b/", true, "B"));
+    MDIForm1 *m = p.main();
+    QMdiArea *area = m->mdiArea();
+    int stillListening = -1;
+    QObject::connect(area, &QMdiArea::subWindowActivated, area, [&stillListening, area, m] {
+        if (stillListening < 0)
+            stillListening = QObject::disconnect(area, &QMdiArea::subWindowActivated, m, nullptr);
+    });
+    delete m;
+    QCOMPARE(stillListening, 0);
 }
 
 QTEST_MAIN(TabsTest)
