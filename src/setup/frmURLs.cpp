@@ -237,9 +237,9 @@ QVBoxLayout *frmURLs::buildButtons()
 {
     cmdOK = named(new QPushButton(QStringLiteral("&OK"), this), QStringLiteral("cmdOK"));
     cmdCancel = named(new QPushButton(QStringLiteral("&Cancel"), this), QStringLiteral("cmdCancel"));
-    // Enter in any box cancels; OK must be clicked or chosen with its access key.
-    cmdOK->setAutoDefault(false);
-    cmdCancel->setAutoDefault(false);
+    // Enter in any box cancels; a button with the focus takes Enter itself.
+    cmdOK->setAutoDefault(true);
+    cmdCancel->setAutoDefault(true);
     cmdCancel->setDefault(true);
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(cmdOK);
@@ -382,7 +382,7 @@ bool frmURLs::minutesAcceptable() const
     }
 }
 
-// OK chosen by its access key or Enter never took the focus from the minutes box, so
+// OK chosen by its access key never took the focus from the minutes box, so
 // its check runs here: the box is corrected as on leaving it, and OK stops so the
 // person sees the value that would be saved.
 bool frmURLs::minutesCheckedForOk()

@@ -98,7 +98,6 @@ private slots:
         QVERIFY(dlg.optTile->isChecked());
         QCOMPARE(dlg.txtMinutes->text(), QStringLiteral("1"));
         QVERIFY(dlg.cmdCancel->isDefault());
-        QVERIFY(!dlg.cmdOK->autoDefault());
 
         QList<QWidget *> expected;
         for (int i = 0; i < 8; ++i)
@@ -222,6 +221,26 @@ private slots:
         QVERIFY(dlg.isNull());
         QCOMPARE(d.readFile(QStringLiteral("velloran.dat")), dat);
         QVERIFY(!QFile::exists(d.dataFile(QStringLiteral("velloran.ini"))));
+    }
+
+    // A button with the focus takes Enter itself; back in a box, Enter cancels again.
+    void enterOnAFocusedButtonPressesIt()
+    {
+        Running r(Ini::Tile, Top8().slot(1, "https://a.example/", true, "A"));
+        for (const bool backInABox : {true, false}) {
+            r.setUp([backInABox](frmURLs *f) {
+                f->show();
+                QVERIFY(QTest::qWaitForWindowActive(f));
+                f->txtAlias[0]->setText(QStringLiteral("Alpha"));
+                f->cmdOK->setFocus();
+                QWidget *target = f->cmdOK;
+                if (backInABox)
+                    (target = f->txtAlias[0])->setFocus();
+                QTest::keyClick(target, Qt::Key_Return);
+            });
+            QCOMPARE(r.result, int(backInABox ? QDialog::Rejected : QDialog::Accepted));
+        }
+        QCOMPARE(r.d.readFile(QStringLiteral("velloran.dat")), Top8().slot(1, "https://a.example/", true, "Alpha").bytes());
     }
 
     void tabbedThenCancelAffectsLaterWindows()
