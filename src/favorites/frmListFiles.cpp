@@ -301,10 +301,13 @@ frmListFiles *showFavoritesWindow(AppContext &ctx, BrowserControl *target)
         if (auto *f = qobject_cast<frmListFiles *>(loaded); f && !w)
             w = f;
     if (w) {
-        QObject::disconnect(w, &frmListFiles::favoriteChosen, nullptr, nullptr);
         w->show();
         w->raise();
         w->activateWindow();
+        // The caller found no page: the shortcuts go on opening where they did.
+        if (!target)
+            return w;
+        QObject::disconnect(w, &frmListFiles::favoriteChosen, nullptr, nullptr);
     } else {
         w = new frmListFiles(ctx);
         w->show();

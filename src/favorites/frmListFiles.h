@@ -58,4 +58,5 @@ class BrowserControl;
 
 // Opens the Favorites window, or brings an open one forward without reloading it; its
 // chosen shortcuts open in `target` from now on (a message says so when it is gone).
+// A null target leaves an open window's earlier one as it was.
 frmListFiles *showFavoritesWindow(AppContext &ctx, BrowserControl *target);

@@ -1,9 +1,12 @@
 #include "FakeBrowser.h"
 #include "FakeServices.h"
+#include "TestProgram.h"
+#include "mainwindow/MDIForm1.h"
 #include "favorites/basExplorerShell.h"
 #include "favorites/frmListFiles.h"
 #include <QComboBox>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QPointer>
 #include <QToolButton>
 #include <QtTest>
@@ -201,6 +204,27 @@ private slots:
         QCOMPARE(d.messages.texts(), QStringList{QStringLiteral("There is no browser window to open this shortcut in.")});
         flushDeletes();
         QVERIFY(w.isNull());
+    }
+
+    // The frame's Favorites command finding no page in front keeps the window's page.
+    void frameKeepsTheTargetWhenNoPageIsInFront()
+    {
+        TestProgram p;
+        p.start(Top8().slot(1, "http://a/", true, "A"));
+        MDIForm1 *m = p.main();
+        FakeBrowser *page = TestProgram::page(m->activeChild());
+        Frame::item(m, "mnuFavorites")->trigger();
+        m->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m));
+        m->mdiArea()->setActiveSubWindow(nullptr);
+        QVERIFY(!m->activeChild());
+        Frame::item(m, "mnuFavorites")->trigger();
+        QPointer<frmListFiles> w = openFavorites(*p.d.ctx);
+        QVERIFY(w && QTest::qWaitForWindowExposed(w));
+        doubleClick(w, QStringLiteral("Beta.URL"));
+        QCOMPARE(page->calls.last(), QStringLiteral("Navigate https://b.test/page"));
+        QVERIFY(!p.d.messages.texts().contains(QStringLiteral("There is no browser window to open this shortcut in.")));
+        flushDeletes();
     }
 
     void placementAndFixedHeight()
