@@ -16,9 +16,13 @@ QList<QMdiSubWindow *> arrangeableWindows(const QMdiArea &area)
 
 void cascadeWindows(QMdiArea &area)
 {
-    const QList<QMdiSubWindow *> visible = arrangeableWindows(area);
+    QList<QMdiSubWindow *> visible = arrangeableWindows(area);
     if (visible.isEmpty())
         return;
+    // The page in front takes the last place, on top, and stays the active one: making
+    // another active would run its activation (a reload with On Active).
+    if (QMdiSubWindow *front = area.currentSubWindow(); visible.removeOne(front))
+        visible.append(front);
     QMdiSubWindow *first = visible.first();
     const int step = std::max(20, first->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, first) + 6);
     const QList<QRect> rects = cascadeRects(area.viewport()->rect(), int(visible.size()), step);

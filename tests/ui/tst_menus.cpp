@@ -35,6 +35,7 @@ private slots:
     void clipboardDance();
     void pageCommands();
     void closeWindowTabbedAndCascade();
+    void arrangingKeepsThePageInFront();
     void urlMenu();
     void urlMenuWithoutDataFile();
     void bars();
@@ -174,6 +175,33 @@ void MenusTest::closeWindowTabbedAndCascade()
         QVERIFY(p.d.messages.shown.isEmpty());
         QVERIFY(p.d.process.ends.isEmpty());
     }
+}
+
+// Cascade and Tile keep the page in front; no other page is activated or reloaded.
+void MenusTest::arrangingKeepsThePageInFront()
+{
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A").slot(2, "http://b/", true, "B").slot(3, "http://c/", true, "C"),
+            "-1,0,1,0,-1,0\r\n");
+    MDIForm1 *m = p.main();
+    BrowserWindowBase *front = p.windows().first();
+    m->mdiArea()->setActiveSubWindow(front);
+    front->showMaximized();
+    auto reloads = [&p] {
+        QList<int> n;
+        for (BrowserWindowBase *w : p.windows())
+            n << TestProgram::page(w)->count(QStringLiteral("Refresh"));
+        return n;
+    };
+    const QList<int> before = reloads();
+    const QString tip = Frame::status(m)->text(2);
+    for (const char *item : {"mnuTile", "mnuCascade"}) {
+        Frame::item(m, item)->trigger();
+        QCOMPARE(m->activeChild(), front);
+        QCOMPARE(reloads(), before);
+        QCOMPARE(Frame::status(m)->text(2), tip);
+    }
+    QCOMPARE(m->mdiArea()->subWindowList(QMdiArea::StackingOrder).last(), front);
 }
 
 void MenusTest::urlMenu()
