@@ -185,11 +185,15 @@ void MDIForm1::onSubWindowActivated(QMdiSubWindow *w)
     if (!w || w == m_lastActivated)
         return;
     m_lastActivated = w;
-    if (auto *b = qobject_cast<BrowserWindowBase *>(w)) {
-        if (m_findBar->isVisible())
-            m_findBar->attach(b->WebBrowser1);
-        b->Form_Activate();
-    }
+    if (page)
+        activateChild(page);
+}
+
+void MDIForm1::activateChild(BrowserWindowBase *b)
+{
+    if (m_findBar->isVisible())
+        m_findBar->attach(b->WebBrowser1);
+    b->Form_Activate();
 }
 
 void MDIForm1::Timer1_Timer()

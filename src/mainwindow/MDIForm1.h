@@ -58,7 +58,8 @@ public:
     // above the list shown), or hidden with its caption cleared. Slots are 1..8.
     void listSlot(int slot, const QString &caption);
     void unlistSlot(int slot);
-    // Shows a child window the way the current arrangement shows windows.
+    // Shows a child window the way the current arrangement shows windows; the active
+    // one, hidden and shown again, runs its activation again.
     void showChild(BrowserWindowBase *w);
 
     void LockFrameDrawing(int mode);
@@ -150,6 +151,9 @@ private:
     void createStatusBar();
     void Form_Resize();
     void onSubWindowActivated(QMdiSubWindow *w);
+    // A page's activation: the find bar follows it, and it runs its own (reload with
+    // On Active, status text, tip).
+    void activateChild(BrowserWindowBase *b);
 
     AppContext &m_ctx;
     QMdiArea *m_mdi = nullptr;

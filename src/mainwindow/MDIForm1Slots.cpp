@@ -53,6 +53,9 @@ void MDIForm1::labelTab(int slot, const QString &url, const QString &alias, cons
 
 void MDIForm1::showChild(BrowserWindowBase *w)
 {
+    // The active child hidden and shown again (a click on its own tab) gets no new
+    // activation from the page area; it has come to the front all the same.
+    const bool shownAgain = w->isHidden() && w == m_lastActivated;
     if (w->isTabWindow()) {
         // One tab at a time: the others are hidden rather than merely covered, so
         // their pages know they are in the background and draw nothing.
@@ -71,6 +74,8 @@ void MDIForm1::showChild(BrowserWindowBase *w)
         w->show();
     }
     m_mdi->setActiveSubWindow(w);
+    if (shownAgain)
+        activateChild(w);
 }
 
 BrowserWindowBase *MDIForm1::createBrowserWindow(const UrlRecord &r)

@@ -28,6 +28,7 @@ private slots:
     void tabClicksAndCloseCell();
     void closingPagesAmongOtherWindows();
     void browserWindowEvents();
+    void clickOnTheTabInFront();
     void frameEndsDeaf();
 };
 
@@ -173,6 +174,34 @@ void TabsTest::browserWindowEvents()
     QCOMPARE(b->calls.last(), QStringLiteral("Navigate http://a/"));
     emit b->GotFocus();
     QCOMPARE(p.state().CurrentSlot, int16_t(1));
+}
+
+// Shown again, the page in front is activated again: a reload with On Active, the tip;
+// from its tab and from its entry on the Window menu.
+void TabsTest::clickOnTheTabInFront()
+{
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A").slot(2, "http://b/", true, "B"), "-1,0,1,0,0,-1\r\n");
+    MDIForm1 *m = p.main();
+    BrowserWindowBase *front = m->activeChild();
+    FakeBrowser *b = p.page(front);
+    int reloads = b->count(QStringLiteral("Refresh"));
+    for (const char *how : {"tab", "window menu"}) {
+        const QString tip = Frame::status(m)->text(2);
+        if (QByteArray(how) == "tab") {
+            m->StatusBarTabs_PanelClick(2);
+        } else {
+            emit Frame::menu(m, "mnuWindows")->aboutToShow();
+            for (QAction *a : Frame::menu(m, "mnuWindows")->actions())
+                if (a->property("windowListItem").toBool() && a->isChecked())
+                    a->trigger();
+        }
+        QCOMPARE(m->activeChild(), front);
+        QVERIFY(front->isVisible());
+        QCOMPARE(b->count(QStringLiteral("Refresh")), ++reloads);
+        QVERIFY(Frame::status(m)->text(2) != tip);
+    }
+    QCOMPARE(p.page(p.window(2))->count(QStringLiteral("Refresh")), 0);
 }
 
 // The page area reports its last page going while the frame is destroyed; by then
