@@ -151,6 +151,8 @@ void MDIForm1::arrangeWindows()
         m_tabs->select(first);
         if (first)
             showSlot(first);
+        else
+            m_tabs->hideClose(); // nothing for it to close
         StatusBarTabs->setVisible(true);
     }
 }

@@ -48,7 +48,8 @@ public:
     // the record's address; its tab is labelled, its entry filled, and the URL menu no
     // longer lists it. `show` false leaves it unshown (a tab behind the first).
     BrowserWindowBase *openSlot(const UrlRecord &r, bool show);
-    // The one way a slot's window closes; nothing happens when it has none.
+    // Closes a slot's window (the first, should the data file give it two); nothing
+    // happens when it has none. The close commands close the window in front instead.
     void closeSlot(int slot);
     // Brings a slot's window to the front, when it has one.
     void showSlot(int slot);
@@ -120,7 +121,13 @@ private:
     BrowserWindowBase *createBrowserWindow(const UrlRecord &r);
     void connectPage(BrowserWindowBase *w);
     void bringPageToFront(BrowserWindowBase *w);
-    void openFromFile(UrlDataReader &file, int slot, bool &opened);
+    void openFromFile(UrlDataReader &file, int slot);
+    // The tab window that comes to the front once `closing` has gone: the one most
+    // recently active of the rest, as the page area orders them.
+    BrowserWindowBase *nextTabWindow(const BrowserWindowBase *closing) const;
+    // A tab window brought to the front as its tab's click would: shown, selected, current.
+    void bringTabForward(BrowserWindowBase *w);
+    void makeSlotCurrent(int slot);
     // Start-up (MDIForm1StartUp.cpp).
     void readSettings(Trap &t);
     void openStartUpSlots(UrlDataReader &file);

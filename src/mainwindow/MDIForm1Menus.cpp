@@ -167,7 +167,8 @@ void MDIForm1::createWindowMenu()
     cmdCloseTab->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     cmdCloseTab->hide();
     bar->setCornerWidget(cmdCloseTab, Qt::TopRightCorner);
-    connect(cmdCloseTab, &QToolButton::clicked, this, [this] { StatusBarTabs_PanelClick(TabStrip::CloseCell); });
+    // Shown only while a tab window is active, so it always has one to close.
+    connect(cmdCloseTab, &QToolButton::clicked, this, [this] { closeFromTabStrip(); });
 }
 
 void MDIForm1::createHelpMenu()

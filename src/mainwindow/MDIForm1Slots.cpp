@@ -23,6 +23,7 @@ BrowserWindowBase *MDIForm1::openSlot(const UrlRecord &r, bool show)
     entry.url = r.url;
     entry.caption = r.caption();
     labelTab(r.slot, r.url, r.alias, r.caption());
+    m_tabs->showClose(); // there is a page for it to close
     if (show)
         showChild(w);
     unlistSlot(r.slot);
@@ -76,6 +77,34 @@ void MDIForm1::showChild(BrowserWindowBase *w)
     m_mdi->setActiveSubWindow(w);
     if (shownAgain)
         activateChild(w);
+}
+
+BrowserWindowBase *MDIForm1::nextTabWindow(const BrowserWindowBase *closing) const
+{
+    const auto order = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        auto *b = qobject_cast<BrowserWindowBase *>(*it);
+        if (b && b != closing && b->isTabWindow() && m_ctx.windows.contains(b))
+            return b;
+    }
+    return nullptr;
+}
+
+void MDIForm1::bringTabForward(BrowserWindowBase *w)
+{
+    showChild(w);
+    m_tabs->select(w->slot());
+    makeSlotCurrent(w->slot());
+}
+
+void MDIForm1::makeSlotCurrent(int slot)
+{
+    auto &s = m_ctx.state;
+    if (m_ctx.windows.findByTag(QString::number(slot))) {
+        s.CurrentURL = s.Slots(slot).url;
+        s.CurrentCaption = s.Slots(slot).caption;
+        s.CurrentSlot = int16_t(slot);
+    }
 }
 
 BrowserWindowBase *MDIForm1::createBrowserWindow(const UrlRecord &r)
@@ -136,7 +165,6 @@ void MDIForm1::mnuURLs_Click(int index)
     };
     Trap t(m_ctx, p);
     QPointer<frmSplash> splash;
-    bool opened = false;
     t([&] { m_ctx.state.InTray = 0; });
     t([&] {
         splash = new frmSplash(m_ctx);
@@ -149,17 +177,13 @@ void MDIForm1::mnuURLs_Click(int index)
         t([&] { file.emplace(m_ctx.dataFilePath()); });
         t([&] {
             if (file) // not there: reported once above, nothing to read
-                openFromFile(*file, slot, opened);
+                openFromFile(*file, slot);
         });
     }
     t([&] { delete splash; });
-    t([&] {
-        if (opened)
-            m_tabs->showClose();
-    });
 }
 
-void MDIForm1::openFromFile(UrlDataReader &file, int slot, bool &opened)
+void MDIForm1::openFromFile(UrlDataReader &file, int slot)
 {
     while (!file.atEnd()) {
         const UrlRecord r = file.read();
@@ -172,7 +196,6 @@ void MDIForm1::openFromFile(UrlDataReader &file, int slot, bool &opened)
             continue;
         }
         openSlot(r, true);
-        opened = true;
     }
 }
 
@@ -188,10 +211,20 @@ void MDIForm1::mnuCloseWindow_Click()
     QPointer<BrowserWindowBase> guard(w);
     if (!w->mayLeave() || !guard)
         return;
-    t([&] { closeSlot(slot); });
+    // The rest are hidden: the one that would be activated next is shown in its place.
+    QPointer<BrowserWindowBase> next = w->isTabWindow() ? nextTabWindow(w) : nullptr;
+    // This window, not the first of its slot: a data file may give one slot two pages.
     t([&] {
-        if (s.TabbedActive == -1)
+        if (guard)
+            guard->unload();
+    });
+    t([&] {
+        if (s.TabbedActive == -1 && !m_ctx.windows.findByTag(QString::number(slot)))
             m_tabs->clear(slot);
+    });
+    t([&] {
+        if (next)
+            bringTabForward(next);
     });
 }
 

@@ -47,13 +47,7 @@ void MDIForm1::StatusBarTabs_PanelClick(int panel)
         showSlot(slot);
         m_tabs->select(slot);
     });
-    t([&] {
-        if (m_ctx.windows.findByTag(QString::number(slot))) {
-            s.CurrentURL = s.Slots(slot).url;
-            s.CurrentCaption = s.Slots(slot).caption;
-            s.CurrentSlot = int16_t(slot);
-        }
-    });
+    t([&] { makeSlotCurrent(slot); });
 }
 
 // The X cell closes the page in front; it stays while any page is left.

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -35,6 +36,7 @@ private slots:
     void clipboardDance();
     void pageCommands();
     void closeWindowTabbedAndCascade();
+    void closeCommandsCloseThePageInFront();
     void arrangingKeepsThePageInFront();
     void urlMenu();
     void urlMenuWithoutDataFile();
@@ -174,6 +176,31 @@ void MenusTest::closeWindowTabbedAndCascade()
         Frame::item(m, "mnuCloseWindow")->trigger(); // nothing open: nothing happens, no message
         QVERIFY(p.d.messages.shown.isEmpty());
         QVERIFY(p.d.process.ends.isEmpty());
+    }
+}
+
+// Two records for one slot give it two pages; each close command closes the one in front.
+void MenusTest::closeCommandsCloseThePageInFront()
+{
+    TestProgram p;
+    p.start(Top8::line(1, "http://a/", true, "A") + Top8::line(2, "http://b1/", false, "B1")
+            + Top8::line(2, "http://b2/", false, "B2"));
+    MDIForm1 *m = p.main();
+    const QList<std::function<void()>> closers{
+        [m] { Frame::item(m, "mnuCloseWindow")->trigger(); },
+        [m] { m->StatusBarTabs_PanelClick(10); },
+        [m] { Frame::closeBox(m)->click(); },
+    };
+    for (const auto &close : closers) {
+        Frame::urlItem(m, 1)->trigger(); // both pages of slot 2, the second in front
+        QPointer<BrowserWindowBase> front = m->activeChild();
+        QCOMPARE(front->HomeURL, QStringLiteral("http://b2/"));
+        const int open = int(p.windows().size());
+        close();
+        QCOMPARE(int(p.windows().size()), open - 1);
+        QVERIFY(!p.windows().contains(front.data()));
+        QCOMPARE(p.window(2)->HomeURL, QStringLiteral("http://b1/"));
+        QVERIFY(!Frame::tabs(m)->text(3).isEmpty());
     }
 }
 

@@ -29,6 +29,8 @@ private slots:
     void closingPagesAmongOtherWindows();
     void browserWindowEvents();
     void clickOnTheTabInFront();
+    void closingTheTabInFront();
+    void closeBoxAfterSetUpReopens();
     void frameEndsDeaf();
 };
 
@@ -202,6 +204,57 @@ void TabsTest::clickOnTheTabInFront()
         QVERIFY(Frame::status(m)->text(2) != tip);
     }
     QCOMPARE(p.page(p.window(2))->count(QStringLiteral("Refresh")), 0);
+}
+
+// The tab in front closed, the page most recently in front of the rest comes forward,
+// its tab selected, and the close commands go on closing.
+void TabsTest::closingTheTabInFront()
+{
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A").slot(2, "http://b/", true, "B").slot(3, "http://c/", true, "C"));
+    MDIForm1 *m = p.main();
+    PanelBar *tabs = Frame::tabs(m);
+    m->StatusBarTabs_PanelClick(4);
+    m->StatusBarTabs_PanelClick(3);
+    m->StatusBarTabs_PanelClick(10); // slot 2 goes; slot 3 was in front before it
+    for (const int slot : {3, 1}) {
+        BrowserWindowBase *next = p.window(slot);
+        QCOMPARE(m->activeChild(), next);
+        QVERIFY(next->isVisible());
+        for (int cell = 2; cell <= 9; ++cell)
+            QCOMPARE(tabs->bevel(cell), cell == slot + 1 ? 1 : 2);
+        QCOMPARE(p.state().CurrentSlot, int16_t(slot));
+        QVERIFY(Frame::closeBox(m)->isVisible());
+        QCOMPARE(tabs->text(10), QStringLiteral("X"));
+        if (slot == 3)
+            Frame::item(m, "mnuCloseWindow")->trigger();
+    }
+    Frame::closeBox(m)->click();
+    QVERIFY(p.windows().isEmpty());
+    QVERIFY(p.d.messages.shown.isEmpty());
+}
+
+// The last tab closed, Set Up opens a page again: the close box and the X cell close it.
+void TabsTest::closeBoxAfterSetUpReopens()
+{
+    TestProgram p;
+    p.start(Top8().slot(1, "http://a/", true, "A"));
+    MDIForm1 *m = p.main();
+    m->StatusBarTabs_PanelClick(10);
+    QVERIFY(!Frame::closeBox(m)->isVisible());
+    p.d.dialogs.script = [](QDialog *dlg) {
+        qobject_cast<frmURLs *>(dlg)->txtURL[0]->setText(QStringLiteral("http://a2/"));
+        qobject_cast<frmURLs *>(dlg)->cmdOK->click();
+        return dlg->result();
+    };
+    Frame::item(m, "mnuSetup")->trigger();
+    QCOMPARE(p.windows().size(), 1);
+    QVERIFY(Frame::closeBox(m)->isVisible());
+    QCOMPARE(Frame::tabs(m)->text(10), QStringLiteral("X"));
+    Frame::closeBox(m)->click();
+    QVERIFY(p.windows().isEmpty());
+    QVERIFY(!Frame::closeBox(m)->isVisible());
+    QVERIFY(Frame::tabs(m)->text(10).isEmpty());
 }
 
 // The page area reports its last page going while the frame is destroyed; by then
