@@ -239,6 +239,7 @@ static bool isWebAddress(const QString &address)
 
 void frmListFiles::openAddress(const QString &address)
 {
+    // A shortcut without an address says so instead of navigating the page to nothing.
     if (address.trimmed().isEmpty()) {
         m_ctx.info(QStringLiteral("This shortcut holds no web address."));
         return;

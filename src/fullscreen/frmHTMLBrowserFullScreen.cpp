@@ -168,6 +168,8 @@ void frmHTMLBrowserFullScreen::FillTop8List()
 {
     Trap t(m_ctx, ErrorPolicy::navigation());
     auto &s = m_ctx.state;
+    // All eight slots are looked at, not only as many as there are open pages: the
+    // open ones need not be the first.
     for (int i = 1; i <= 8; ++i) {
         t([&] {
             if (s.Slots(i).closed == 0 && !s.Slots(i).caption.isEmpty())
