@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the settings reader as the settings file. Whatever it
-// accepts must survive a write and a second read unchanged.
+// accepts must survive WriteSettings (the whole-or-nothing replace of the file) and a
+// second read unchanged. (fuzz_settings_parse tries the same reader far faster in
+// memory; this one keeps the file path.)
 #include "InputFile.h"
 #include "core/IniFile.h"
 #include "core/SharedState.h"
@@ -18,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!ReadSettings(s, path))
         return 0;
 
-    const QByteArray line = settingsLine(s);
-    const QString again = fuzzio::write("again.ini", reinterpret_cast<const uint8_t *>(line.constData()),
-                                        size_t(line.size()));
+    // Written over the file just read, as the program does.
+    if (!WriteSettings(s, path))
+        fuzzio::fail("accepted settings could not be written");
     SharedState t;
-    if (!ReadSettings(t, again))
-        fuzzio::fail("the settings line written for accepted settings does not read back");
+    if (!ReadSettings(t, path))
+        fuzzio::fail("the settings written for accepted settings do not read back");
     if (!sameSettings(s, t))
         fuzzio::fail("settings changed on a write and read");
     return 0;
