@@ -3,7 +3,7 @@
 #include "platform/Geometry.h"
 #include "browser/PageController.h"
 #include "browser/PageKeeper.h"
-#include "fullscreen/FullScreenFind.h"
+#include "engine/FindBar.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include "platform/ToolBar.h"
@@ -199,8 +199,11 @@ int frmHTMLBrowserFullScreen::pageHeight() const
 
 void frmHTMLBrowserFullScreen::addPageWindowKeys()
 {
-    m_find = new FullScreenFind(WebBrowser1, this);
-    connect(m_find, &FullScreenFind::shownOrHidden, this, [this] {
+    // The main window's bar is out of sight here: the page gets one of its own.
+    m_find = new FindBar(this);
+    m_find->setAutoFillBackground(true);
+    m_find->attach(WebBrowser1);
+    connect(m_find, &FindBar::shownOrHidden, this, [this] {
         if (!m_unloaded)
             LayoutFullScreen();
     });

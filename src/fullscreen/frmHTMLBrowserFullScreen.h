@@ -4,7 +4,7 @@
 
 class AppContext;
 class BrowserControl;
-class FullScreenFind;
+class FindBar;
 class VToolBar;
 class QComboBox;
 class QLabel;
@@ -87,7 +87,7 @@ private:
 
     AppContext &m_ctx;
     PageController *m_page = nullptr;
-    FullScreenFind *m_find = nullptr;
+    FindBar *m_find = nullptr;
     bool ReturningToMainWindow = false;
     bool m_unloaded = false;
     bool m_activated = false;

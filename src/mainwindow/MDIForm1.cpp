@@ -2,7 +2,7 @@
 #include "browser/BrowserWindowBase.h"
 #include "engine/BrowserControl.h"
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
-#include "mainwindow/FindBar.h"
+#include "engine/FindBar.h"
 #include "mainwindow/PageArrangement.h"
 #include "mainwindow/PageRefresh.h"
 #include "mainwindow/TabStrip.h"

@@ -7,7 +7,7 @@
 #include "info/frmAbout.h"
 #include "info/frmHelp.h"
 #include "info/frmShortcuts.h"
-#include "mainwindow/FindBar.h"
+#include "engine/FindBar.h"
 #include "mainwindow/TabStrip.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"

@@ -7,7 +7,7 @@
 #include "browser/frmHTMLBrowser.h"
 #include "browser/frmHTMLBrowserTab.h"
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
-#include "mainwindow/FindBar.h"
+#include "engine/FindBar.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/PanelBar.h"
 #include "platform/ToolBar.h"

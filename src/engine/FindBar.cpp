@@ -1,4 +1,4 @@
-#include "mainwindow/FindBar.h"
+#include "engine/FindBar.h"
 #include "engine/BrowserControl.h"
 #include <QAction>
 #include <QHBoxLayout>
@@ -39,11 +39,7 @@ FindBar::FindBar(QWidget *parent) : QWidget(parent), m_input(new QLineEdit(this)
     connect(m_input, &QLineEdit::returnPressed, this, [this] { find(false); });
     connect(prev, &QToolButton::clicked, this, [this] { find(true); });
     connect(next, &QToolButton::clicked, this, [this] { find(false); });
-    connect(close, &QToolButton::clicked, this, [this] {
-        if (m_browser)
-            m_browser->Find(QString(), false); // clears the highlight
-        hide();
-    });
+    connect(close, &QToolButton::clicked, this, &FindBar::dismiss);
     hide();
 }
 
@@ -68,6 +64,7 @@ void FindBar::attach(BrowserControl *browser)
 void FindBar::open()
 {
     show();
+    raise();
     m_input->setFocus();
     m_input->selectAll();
 }
@@ -78,13 +75,30 @@ void FindBar::find(bool backward)
         m_browser->Find(m_input->text(), backward);
 }
 
+void FindBar::dismiss()
+{
+    hide();
+    if (m_browser) {
+        m_browser->Find(QString(), false); // clears the marks
+        m_browser->focusPage();
+    }
+}
+
 void FindBar::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        hide();
-        if (m_browser)
-            m_browser->focusPage();
-        return;
-    }
+    if (event->key() == Qt::Key_Escape)
+        return dismiss();
     QWidget::keyPressEvent(event);
+}
+
+void FindBar::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    emit shownOrHidden();
+}
+
+void FindBar::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    emit shownOrHidden();
 }
