@@ -20,6 +20,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <QtTest>
+#include <memory>
 
 namespace {
 
@@ -112,6 +113,22 @@ private:
         s->write(headers + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
         s->disconnectFromHost();
     }
+};
+
+// A session and one control on it, shown on the display: the start of most tests
+// here. The control goes before its session.
+struct ShownControl
+{
+    explicit ShownControl(const QString &dataFolder, Shell *shell = nullptr)
+        : session(std::make_unique<WebSession>(dataFolder, shell)), browser(std::make_unique<WebEngineBrowser>(*session))
+    {
+        browser->resize(640, 480);
+        browser->show();
+        exposed = QTest::qWaitForWindowExposed(browser.get());
+    }
+    std::unique_ptr<WebSession> session;
+    std::unique_ptr<WebEngineBrowser> browser;
+    bool exposed = false;
 };
 
 } // namespace
@@ -256,11 +273,9 @@ static bool userEdits(BrowserControl &b)
 
 void BrowserEngineTest::onlyTypingCountsAsEdits()
 {
-    auto *session = new WebSession(m_data.path(), nullptr);
-    auto *b = new WebEngineBrowser(*session);
-    b->resize(640, 480);
-    b->show();
-    QVERIFY(QTest::qWaitForWindowExposed(b));
+    ShownControl shown(m_data.path());
+    QVERIFY(shown.exposed);
+    WebEngineBrowser *b = shown.browser.get();
     QSignalSpy done(b, &BrowserControl::DownloadComplete);
     b->Navigate(m_server.url(QStringLiteral("/form")));
     QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
@@ -275,8 +290,6 @@ void BrowserEngineTest::onlyTypingCountsAsEdits()
     b->Refresh();
     QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
     QVERIFY(!userEdits(*b));
-    delete b;
-    delete session;
 }
 
 // No page question waits inside the engine while nobody is at the page: alert() goes
@@ -313,11 +326,9 @@ void BrowserEngineTest::pageQuestionsWaitOnlyForThePerson()
 // page empties after sending holds nothing more to lose.
 void BrowserEngineTest::scriptsCannotFakeTheTyping()
 {
-    auto *session = new WebSession(m_data.path(), nullptr);
-    auto *b = new WebEngineBrowser(*session);
-    b->resize(640, 480);
-    b->show();
-    QVERIFY(QTest::qWaitForWindowExposed(b));
+    ShownControl shown(m_data.path());
+    QVERIFY(shown.exposed);
+    WebEngineBrowser *b = shown.browser.get();
     QSignalSpy done(b, &BrowserControl::DownloadComplete);
     b->Navigate(m_server.url(QStringLiteral("/edit")));
     QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
@@ -344,8 +355,6 @@ void BrowserEngineTest::scriptsCannotFakeTheTyping()
     QVERIFY(userEdits(*b));
     script(QStringLiteral("t.value = 'zzz';"));
     QVERIFY(!userEdits(*b));
-    delete b;
-    delete session;
 }
 
 // Links for other programs are never handed over unasked, and local files never;
@@ -353,11 +362,9 @@ void BrowserEngineTest::scriptsCannotFakeTheTyping()
 void BrowserEngineTest::onlyWebLinksLeaveUnasked()
 {
     FakeShell shell;
-    auto *session = new WebSession(m_data.path(), &shell);
-    auto *b = new WebEngineBrowser(*session);
-    b->resize(640, 480);
-    b->show();
-    QVERIFY(QTest::qWaitForWindowExposed(b));
+    ShownControl shown(m_data.path(), &shell);
+    QVERIFY(shown.exposed);
+    WebEngineBrowser *b = shown.browser.get();
     QSignalSpy status(b, &BrowserControl::statusText);
     b->Navigate(m_server.url(QStringLiteral("/out")));
     QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Out"), 30000);
@@ -376,8 +383,6 @@ void BrowserEngineTest::onlyWebLinksLeaveUnasked()
     QVERIFY2(status.first().first().toString().contains(QLatin1String("ssh:")), qPrintable(status.first().first().toString()));
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(b->LocationName(), QStringLiteral("Out"));
-    delete b;
-    delete session;
 }
 
 void BrowserEngineTest::downloadNames()
@@ -396,11 +401,9 @@ void BrowserEngineTest::downloadNames()
 // opens the page's menu.
 void BrowserEngineTest::pageKeys()
 {
-    auto *session = new WebSession(m_data.path(), nullptr);
-    auto *b = new WebEngineBrowser(*session);
-    b->resize(640, 480);
-    b->show();
-    QVERIFY(QTest::qWaitForWindowExposed(b));
+    ShownControl shown(m_data.path());
+    QVERIFY(shown.exposed);
+    WebEngineBrowser *b = shown.browser.get();
     QSignalSpy done(b, &BrowserControl::DownloadComplete);
     const auto path = [b] { return QUrl(b->LocationURL()).path(); };
     const auto script = [b](const QString &js) {
@@ -449,19 +452,15 @@ void BrowserEngineTest::pageKeys()
     QTest::keyClick(page, Qt::Key_F10, Qt::ShiftModifier);
     QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMenu *>(QApplication::activePopupWidget()), 10000);
     QApplication::activePopupWidget()->close();
-    delete b;
-    delete session;
 }
 
 // The person typing into a page whose automatic reload is still on its way (a slow
 // site) keeps the page: the reload stops and says so.
 void BrowserEngineTest::typingStopsAnAutomaticReload()
 {
-    auto *session = new WebSession(m_data.path(), nullptr);
-    auto *b = new WebEngineBrowser(*session);
-    b->resize(640, 480);
-    b->show();
-    QVERIFY(QTest::qWaitForWindowExposed(b));
+    ShownControl shown(m_data.path());
+    QVERIFY(shown.exposed);
+    WebEngineBrowser *b = shown.browser.get();
     b->Navigate(m_server.url(QStringLiteral("/once")));
     QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Once"), 30000);
     b->activateWindow();
@@ -481,8 +480,6 @@ void BrowserEngineTest::typingStopsAnAutomaticReload()
     QTest::qWait(4000); // past the slow site's answer
     QCOMPARE(b->LocationName(), QStringLiteral("Once"));
     QVERIFY(userEdits(*b));
-    delete b;
-    delete session;
 }
 
 // Whether a site answers is asked at its front door, never with the page's own path
