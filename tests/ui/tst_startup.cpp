@@ -165,7 +165,7 @@ void StartupTest::damagedRecordsAreSetAsideAndSalvaged()
 {
     const QByteArray good = Top8::line(1, "http://a/", true, "A")
                             + Top8::line(3, "http://c/", false);
-    const QList<QByteArray> damaged{good + Top8::line(9, "http://nine/"),
+    const QList<QByteArray> damaged{good + Top8::line(9, "http://nine/"), good + Top8::line(0, "http://zero/"),
                                     good + "x,\"http://x/\",-1,\"\"\r\n",
                                     "\xEF\xBB\xBF" + good,
                                     Top8::line(1, "http://a/", true, "A") + "\r\n"
