@@ -42,6 +42,7 @@ WebPage::WebPage(WebSession &session, QObject *parent)
     connect(this, &QWebEnginePage::certificateError, this, &WebPage::onCertificateError);
     connect(this, &QWebEnginePage::loadFinished, this, [this] {
         m_credentialsTried.clear();
+        m_questionsIgnored = false;
         m_formResult = m_formPending;
         if (m_formResult)
             m_formPages.insert(url());
@@ -162,6 +163,13 @@ bool WebPage::personAtPage() const
     return window && isVisible() && window->isActiveWindow();
 }
 
+// A page asking again and again after a question went unanswered would stop every
+// page for the same ten seconds each time: until it loads again it is answered at once.
+bool WebPage::mayAsk() const
+{
+    return !m_questionsIgnored && personAtPage();
+}
+
 bool WebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     // A link for something the engine does not show itself comes here before the
@@ -264,13 +272,14 @@ bool WebPage::javaScriptConfirm(const QUrl &origin, const QString &msg)
     const QString site = siteName(leaving ? url() : origin);
     if (leaving)
         return askLeave(site);
-    if (!personAtPage()) {
+    if (!mayAsk()) {
         emit pageSays(QStringLiteral("%1 asked: \u201c%2\u201d. You were not at the page, so Velloran answered Cancel.")
                           .arg(site, cut(msg)));
         return false;
     }
     QMessageBox *box = pageMessage(dialogParent(), site, msg, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel);
     const int answer = askPageQuestion(box, box->informativeText(), QStringLiteral("Cancel"));
+    m_questionsIgnored = m_questionsIgnored || answer < 0;
     if (answer < 0)
         emit pageSays(QStringLiteral("%1 asked: \u201c%2\u201d. Nobody answered, so Velloran answered Cancel.").arg(site, cut(msg)));
     return answer == QMessageBox::Ok;
@@ -320,7 +329,7 @@ bool WebPage::confirmResend()
 bool WebPage::javaScriptPrompt(const QUrl &origin, const QString &msg, const QString &defaultValue, QString *result)
 {
     const QString site = siteName(origin);
-    if (!personAtPage()) {
+    if (!mayAsk()) {
         emit pageSays(QStringLiteral("%1 asked: \u201c%2\u201d. You were not at the page, so Velloran answered Cancel.")
                           .arg(site, cut(msg)));
         return false;
@@ -349,6 +358,7 @@ bool WebPage::javaScriptPrompt(const QUrl &origin, const QString &msg, const QSt
     const int answer = PageDialogs::askBriefly(dialog, [from, line](int left) {
         from->setText(line + QLatin1Char('\n') + PageDialogs::countdownText(left, QStringLiteral("Cancel")));
     });
+    m_questionsIgnored = m_questionsIgnored || answer < 0;
     if (answer < 0)
         emit pageSays(QStringLiteral("%1 asked: \u201c%2\u201d. Nobody answered, so Velloran answered Cancel.").arg(site, cut(msg)));
     if (answer != QDialog::Accepted || !answerField)
@@ -453,6 +463,8 @@ void WebPage::openCredentialsDialog(const QString &key, const QString &who, cons
     // Its page closing takes the question with it.
     connect(this, &QObject::destroyed, dialog, &QObject::deleteLater);
     m_signIns.insert(key, dialog);
+    // A page out of sight asks without taking the keyboard from what the person does.
+    dialog->setAttribute(Qt::WA_ShowWithoutActivating, !personAtPage());
     dialog->show();
 }
 

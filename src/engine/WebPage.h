@@ -99,6 +99,7 @@ protected:
 
 private:
     bool confirmResend();
+    bool mayAsk() const;
     bool askLeave(const QString &site);
     void openCredentialsDialog(const QString &key, const QString &who, const QString &realm, bool rejected);
     bool isMainFrameError(const QUrl &url) const;
@@ -117,6 +118,7 @@ private:
     QSet<QString> m_credentialsTried; // kept answers already given in this load
     QHash<QString, QPointer<QDialog>> m_signIns; // sign-in dialogs open, by site and realm
     bool m_leaveRequested = false;
+    bool m_questionsIgnored = false; // one of its questions timed out since it loaded
     QList<QUrl> m_mainNavigations;  // the main frame's navigation under way, redirects included
     QList<QPointer<PopupWindow>> m_unaskedPopups;
 };
