@@ -4,6 +4,7 @@
 #include "engine/PageColours.h"
 #include "engine/WebEngineBrowser.h"
 #include "engine/Rendering.h"
+#include "engine/DesktopNotifier.h"
 #include "engine/WebSession.h"
 #include "platform/AppContext.h"
 #include "platform/Icons.h"
@@ -102,6 +103,10 @@ int main(int argc, char *argv[])
         return new WebEngineBrowser(*web, parent);
     };
     ctx->runningDownloads = [web] { return web->runningDownloads(); };
+    ctx->sites = &web->sites();
+    ctx->notify = [web](const QString &summary, const QString &body, std::function<void()> clicked) {
+        web->notifier()->announce(summary, body, std::move(clicked));
+    };
     services.probe.acceptedCertificate = [web](const QString &site, const QByteArray &digest) {
         return web->acceptedCertificates.contains(site + QLatin1Char('|') + QString::fromLatin1(digest));
     };

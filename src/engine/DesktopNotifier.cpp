@@ -39,7 +39,7 @@ void DesktopNotifier::present(std::unique_ptr<QWebEngineNotification> notificati
     // A notification with the tag of one still shown takes its place.
     uint replaces = 0;
     for (auto it = m_shown.begin(); it != m_shown.end(); ++it) {
-        if (it->second.notification->matches(notification.get())) {
+        if (it->second.notification && it->second.notification->matches(notification.get())) {
             replaces = it->second.busId;
             m_shown.erase(it);
             break;
@@ -64,7 +64,20 @@ void DesktopNotifier::present(std::unique_ptr<QWebEngineNotification> notificati
         forget(key);
     });
     n->show();
+    showNow(key, replaces, summary, body);
+}
 
+void DesktopNotifier::announce(const QString &summary, const QString &body, std::function<void()> clicked)
+{
+    if (m_shown.size() >= kMostKept)
+        m_shown.erase(m_shown.begin());
+    const quint64 key = m_nextKey++;
+    m_shown[key].onClick = std::move(clicked);
+    showNow(key, 0, summary, body);
+}
+
+void DesktopNotifier::showNow(quint64 key, uint replaces, const QString &summary, const QString &body)
+{
     QSystemTrayIcon *tray = m_session.trayIcon ? m_session.trayIcon() : nullptr;
     if (tray) {
         if (m_tray != tray) {
@@ -119,6 +132,8 @@ void DesktopNotifier::showInStatus(quint64 key)
     if (it == m_shown.end())
         return;
     const QWebEngineNotification *n = it->second.notification.get();
+    if (!n)
+        return; // the program's own: the page's mark says it already
     if (WebPage *page = m_session.pageFor(n->origin())) {
         QString text = WebPage::siteName(n->origin()) + QStringLiteral(": ") + n->title();
         if (!n->message().isEmpty())
@@ -150,6 +165,11 @@ void DesktopNotifier::clicked(quint64 key)
     const auto it = m_shown.find(key);
     if (it == m_shown.end())
         return;
+    if (it->second.onClick) {
+        const auto run = it->second.onClick;
+        run();
+        return;
+    }
     const QWebEngineNotification *n = it->second.notification.get();
     if (WebPage *page = m_session.pageFor(n->origin()))
         emit page->wantsFront();
@@ -162,6 +182,7 @@ void DesktopNotifier::forget(quint64 key)
     if (it == m_shown.end())
         return;
     // It may be the notification whose signal is running now.
-    it->second.notification.release()->deleteLater();
+    if (it->second.notification)
+        it->second.notification.release()->deleteLater();
     m_shown.erase(it);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -21,6 +22,9 @@ public:
     ~DesktopNotifier() override;
 
     void present(std::unique_ptr<QWebEngineNotification> notification);
+    // A notification of the program's own (a page changed); `clicked` runs when the
+    // person clicks it.
+    void announce(const QString &summary, const QString &body, std::function<void()> clicked);
 
     // A page's text as the notification service takes it: the service reads markup
     // (in the body, and some in the summary too), so &, < and > are written as entities.
@@ -35,8 +39,10 @@ private:
     {
         std::unique_ptr<QWebEngineNotification> notification;
         uint busId = 0;
+        std::function<void()> onClick; // the program's own, with no page notification
     };
 
+    void showNow(quint64 key, uint replaces, const QString &summary, const QString &body);
     void showOnBus(quint64 key, uint replaces, const QString &summary, const QString &body);
     void showInStatus(quint64 key);
     void clicked(quint64 key);

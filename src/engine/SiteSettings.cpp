@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QUrl>
 #include <algorithm>
 
 SiteSettings::SiteSettings(const QString &dataFolder)
@@ -59,7 +60,87 @@ bool siteField(const QString &site)
     return !site.isEmpty() && !site.contains(QLatin1Char(' '));
 }
 
+bool cleanField(const QString &site)
+{
+    return siteField(site) && !site.contains(QLatin1Char('\t')) && !site.contains(QLatin1Char('\n'))
+           && !site.contains(QLatin1Char('\r'));
+}
+
+bool flag(const QByteArray &v, bool &out)
+{
+    if (v != "0" && v != "1")
+        return false;
+    out = v == "1";
+    return true;
+}
+
+bool number(const QByteArray &v, int lo, int hi, int &out)
+{
+    bool ok = false;
+    const int n = v.toInt(&ok);
+    if (!ok || n < lo || n > hi || QByteArray::number(n) != v)
+        return false;
+    out = n;
+    return true;
+}
+
+// One option line's name and value into `o`; false for a name or value it cannot hold.
+bool readOption(const QByteArray &name, const QByteArray &value, SiteOptions &o)
+{
+    if (name == "interval")
+        return number(value, SiteOptions::kMinInterval, SiteOptions::kMaxInterval, o.intervalSeconds);
+    if (name == "hours") {
+        const auto h = ActiveHours::fromText(QString::fromUtf8(value));
+        if (!h || !h->limited())
+            return false;
+        o.hours = *h;
+        return true;
+    }
+    if (name == "not-while-used")
+        return flag(value, o.notWhileUsed);
+    if (name == "ignore-numbers")
+        return flag(value, o.ignoreNumbers);
+    if (name == "notify-change")
+        return flag(value, o.notifyOnChange);
+    if (name == "dwell")
+        return number(value, 0, SiteOptions::kMaxDwell, o.dwellSeconds);
+    if (name == "watch-text") {
+        o.watchedText = QString::fromUtf8(value);
+        return !o.watchedText.isEmpty() && o.watchedText.size() <= SiteOptions::kMaxWatchedText
+               && o.watchedText.toUtf8() == value;
+    }
+    return false;
+}
+
+using OptionLine = QPair<QByteArray, QByteArray>;
+
+QList<OptionLine> optionLines(const SiteOptions &o)
+{
+    const SiteOptions none;
+    QList<OptionLine> out;
+    if (o.intervalSeconds != none.intervalSeconds)
+        out.append(OptionLine("interval", QByteArray::number(o.intervalSeconds)));
+    if (o.hours.limited())
+        out.append(OptionLine("hours", o.hours.text().toUtf8()));
+    if (o.notWhileUsed)
+        out.append(OptionLine("not-while-used", "1"));
+    if (o.ignoreNumbers)
+        out.append(OptionLine("ignore-numbers", "1"));
+    if (o.notifyOnChange)
+        out.append(OptionLine("notify-change", "1"));
+    if (!o.watchedText.isEmpty())
+        out.append(OptionLine("watch-text", o.watchedText.toUtf8()));
+    if (o.dwellSeconds != none.dwellSeconds)
+        out.append(OptionLine("dwell", QByteArray::number(o.dwellSeconds)));
+    return out;
+}
+
 } // namespace
+
+QString SiteSettings::siteKey(const QString &address)
+{
+    return QString::fromLatin1(QUrl(address.trimmed(), QUrl::TolerantMode).toEncoded());
+}
 
 std::optional<SiteSettings::Data> SiteSettings::parse(const QByteArray &text)
 {
@@ -85,6 +166,9 @@ std::optional<SiteSettings::Data> SiteSettings::parse(const QByteArray &text)
             if (known == std::end(kPermissions) || (fields[2] != "allow" && fields[2] != "block"))
                 return std::nullopt;
             data.permissions[site].insert(*known, fields[2] == "allow");
+        } else if (fields.size() == 4 && fields[1] == "site") {
+            if (!readOption(fields[2], fields[3], data.options[site]))
+                return std::nullopt;
         } else {
             return std::nullopt;
         }
@@ -103,6 +187,9 @@ QByteArray SiteSettings::format(const Data &data)
         for (auto p = site->cbegin(); p != site->cend(); ++p)
             out += site.key().toUtf8() + '\t' + permissionKey(p.key()).toUtf8() + '\t'
                    + (p.value() ? "allow" : "block") + "\r\n";
+    for (auto site = data.options.cbegin(); site != data.options.cend(); ++site)
+        for (const auto &[name, value] : optionLines(site.value()))
+            out += site.key().toUtf8() + "\tsite\t" + name + '\t' + value + "\r\n";
     return out;
 }
 
@@ -155,6 +242,33 @@ bool SiteSettings::forgetPermission(const QString &origin, Permission p)
         return true;
     if (site->isEmpty())
         m_data.permissions.erase(site);
+    return save();
+}
+
+SiteOptions SiteSettings::options(const QString &address) const
+{
+    return m_data.options.value(siteKey(address));
+}
+
+bool SiteSettings::setOptions(const QString &address, const SiteOptions &options)
+{
+    const QString key = siteKey(address);
+    if (!cleanField(key))
+        return false;
+    SiteOptions o = options;
+    // What the file cannot hold is not kept: a watched text on one line, within bounds.
+    o.watchedText = o.watchedText.simplified().left(SiteOptions::kMaxWatchedText);
+    o.intervalSeconds = o.intervalSeconds ? std::clamp(o.intervalSeconds, SiteOptions::kMinInterval,
+                                                       SiteOptions::kMaxInterval) : 0;
+    o.dwellSeconds = std::clamp(o.dwellSeconds, 0, SiteOptions::kMaxDwell);
+    if (!o.hours.limited())
+        o.hours = {};
+    if (this->options(address) == o)
+        return true;
+    if (o.isDefault())
+        m_data.options.remove(key);
+    else
+        m_data.options.insert(key, o);
     return save();
 }
 

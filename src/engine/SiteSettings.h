@@ -1,4 +1,5 @@
 #pragma once
+#include "core/SiteOptions.h"
 #include <QByteArray>
 #include <QHash>
 #include <QMap>
@@ -11,6 +12,7 @@
 // line, fields split by tabs:
 //   host <tab> zoom in percent
 //   origin <tab> permission <tab> allow | block      (origin: scheme://host[:port])
+//   address <tab> site <tab> option <tab> value      (a Top 8 site's own options)
 // A file that cannot be read in full is set aside as "velloran-sites.txt.bad" and the
 // program starts with no choices. A file that cannot be written (a full disk) stays as
 // it was; the setters say so by returning false, and the choice holds for this run.
@@ -40,6 +42,7 @@ public:
     {
         QHash<QString, int> zoom;                                  // host -> percent
         QMap<QString, QMap<Permission, bool>> permissions;         // origin -> allowed
+        QMap<QString, SiteOptions> options;                        // site key -> its options
         bool operator==(const Data &) const = default;
     };
 
@@ -57,6 +60,13 @@ public:
     bool setPermission(const QString &origin, Permission p, bool allowed);
     // Withdraws a kept answer: the site is asked again next time.
     bool forgetPermission(const QString &origin, Permission p);
+
+    // A Top 8 site's own options (the defaults when it has none), found by its address
+    // as the data file holds it.
+    SiteOptions options(const QString &address) const;
+    bool setOptions(const QString &address, const SiteOptions &options);
+    // The address as the file keys it: encoded, so it holds no spaces or tabs.
+    static QString siteKey(const QString &address);
 
     QString path() const { return m_path; }
 

@@ -30,6 +30,7 @@ public:
     QWebEngineProfile *profile() const { return m_profile; }
     Shell *shell() const { return m_shell; }
     SiteSettings &sites() { return m_sites; }
+    DesktopNotifier *notifier() const { return m_notifier; }
 
     struct Credentials
     {

@@ -1,4 +1,5 @@
 #include "platform/AppContext.h"
+#include <ctime>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -96,4 +97,11 @@ void AppContext::setScreenBusy(bool busy)
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
     }
+}
+
+qint64 AppContext::bootClockMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }

@@ -2,6 +2,7 @@
 #include "platform/Services.h"
 #include "platform/WindowRegistry.h"
 #include "core/SharedState.h"
+#include <QDateTime>
 #include <QPointer>
 #include <QStringList>
 
@@ -9,6 +10,8 @@
 // Everything one run of the program shares: the shared state, the loaded-window list,
 // the desktop services and where the files live. Each window receives it when it is
 // created; nothing is static, so every test builds a fresh program.
+class SiteSettings;
+
 class AppContext
 {
 public:
@@ -29,6 +32,19 @@ public:
     std::function<int()> runningDownloads;
     // Asks each open page's leave-this-page guard; false when the person stays on one.
     std::function<bool()> pagesMayLeave;
+
+    // Each Top 8 site's own options, kept beside the zoom and permission answers
+    // (none where no such file is kept).
+    SiteSettings *sites = nullptr;
+    // Milliseconds on a clock that counts while the computer sleeps and never moves
+    // with the wall clock; and the local wall time, for active hours.
+    std::function<qint64()> clockMs = bootClockMs;
+    std::function<QDateTime()> localTime = [] { return QDateTime::currentDateTime(); };
+    // Pages falling due together start loading spread over at most this long.
+    int spreadMaxMs = 10000;
+    // A desktop notification of the program's own; `clicked` runs when it is clicked.
+    std::function<void(const QString &summary, const QString &body, std::function<void()> clicked)> notify;
+    static qint64 bootClockMs();
 
     QString dataFolder;         // holds velloran.ini and velloran.dat
     QStringList soundFolders;   // searched in order for the WAV cues

@@ -49,6 +49,14 @@ void FakeServiceSet::attach(AppContext &ctx, const QString &folder)
     ctx.browserFactory = [](QWidget *parent) -> BrowserControl * { return new FakeBrowser(parent); };
     ctx.dataFolder = folder;
     ctx.soundFolders = {folder};
+    sites = std::make_unique<SiteSettings>(folder);
+    ctx.sites = sites.get();
+    ctx.clockMs = [this] { return clockMs; };
+    ctx.localTime = [this] { return localTime; };
+    ctx.spreadMaxMs = 0; // pages due together start at once unless a test spreads them
+    ctx.notify = [this](const QString &summary, const QString &body, std::function<void()> clicked) {
+        notices.append({summary, body, std::move(clicked)});
+    };
 }
 
 FakeDesktop::FakeDesktop() : ctx(std::make_unique<AppContext>())

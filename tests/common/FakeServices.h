@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/SiteSettings.h"
+#include <memory>
 #include "platform/AppContext.h"
 #include <QDialog>
 #include <QStringList>
@@ -122,6 +124,16 @@ struct FakeServiceSet
     FakeTray tray;
     FakeMenus menus;
     FakeProbe probe;
+    // The clocks the schedule reads, moved by hand; and the notifications sent.
+    qint64 clockMs = 1000000;
+    QDateTime localTime{QDate(2026, 12, 7), QTime(9, 0)}; // a Monday morning
+    struct Notice
+    {
+        QString summary, body;
+        std::function<void()> clicked;
+    };
+    QList<Notice> notices;
+    std::unique_ptr<SiteSettings> sites;
 
     void attach(AppContext &ctx, const QString &folder);
 };
