@@ -20,6 +20,7 @@ class BrowserWindowBase;
 class FindBar;
 class TabStrip;
 class frmHTMLBrowserFullScreen;
+class WallMode;
 struct UrlRecord;
 class UrlDataReader;
 class RuntimeError;
@@ -82,6 +83,9 @@ public:
     void mnuFavorites_Click();
     void mnuSetup_Click();
     void mnuFullScreen_Click();
+    // Starts wall mode, or ends it while it runs; the wall while it runs, else nullptr.
+    void mnuWallMode_Click();
+    WallMode *wallMode() const;
     void mnuCascade_Click();
     void mnuTile_Click();
     void mnuNavigationBar_Click();
@@ -185,6 +189,7 @@ private:
     QAction *mnuCut = nullptr, *mnuCopy = nullptr, *mnuPaste = nullptr, *mnuSelectAll = nullptr, *mnuFind = nullptr;
     QAction *mnuNavigationBar = nullptr, *mnuToolbar = nullptr, *mnuStatusBar = nullptr, *mnuFwd = nullptr,
             *mnuBack = nullptr, *mnuRefresh = nullptr, *mnuStop = nullptr, *mnuFullScreen = nullptr;
+    QAction *mnuWallMode = nullptr;
     QAction *mnuFavorites = nullptr, *mnuHistory = nullptr, *mnuSetup = nullptr;
     QAction *mnuCascade = nullptr, *mnuTile = nullptr, *mnuFullScreenWindows = nullptr;
     QAction *mnuHelpContents = nullptr, *mnuScuts = nullptr, *mnuAbout = nullptr;

@@ -119,11 +119,13 @@ void MDIForm1::createViewMenu()
     mnuStop = addItem(mnuView, QStringLiteral("mnuStop"), withKeyName(QStringLiteral("&Stop"), 20, QStringLiteral("Esc")));
     addSeparator(mnuView, QStringLiteral("sep4a"));
     mnuFullScreen = addItem(mnuView, QStringLiteral("mnuFullScreen"), withKeyName(QStringLiteral("&Full Screen"), 10, QStringLiteral("F11")));
+    mnuWallMode = addItem(mnuView, QStringLiteral("mnuWallMode"), QStringLiteral("&Wall Mode"));
 
     connect(mnuNavigationBar, &QAction::triggered, this, &MDIForm1::mnuNavigationBar_Click);
     connect(mnuToolbar, &QAction::triggered, this, &MDIForm1::mnuToolbar_Click);
     connect(mnuStatusBar, &QAction::triggered, this, &MDIForm1::mnuStatusBar_Click);
     connect(mnuFullScreen, &QAction::triggered, this, &MDIForm1::mnuFullScreen_Click);
+    connect(mnuWallMode, &QAction::triggered, this, &MDIForm1::mnuWallMode_Click);
 }
 
 // Favorites and Setup are items of the bar itself, not menus.
