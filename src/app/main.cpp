@@ -117,6 +117,10 @@ int main(int argc, char *argv[])
         clsTaskBar *bar = host ? host->taskBar() : nullptr;
         return bar && bar->inTray() && !bar->statusNotifier() ? bar->icon() : nullptr;
     };
+    ctx->trayTip = [host = QPointer<frmRightClick>(host)](const QString &tip) {
+        if (host && host->taskBar())
+            host->taskBar()->ChangeTip(tip, 1);
+    };
     host->Form_Load();
     int code = ctx->endCode;
     if (!ctx->ended)

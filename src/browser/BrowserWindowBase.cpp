@@ -73,6 +73,7 @@ BrowserWindowBase::BrowserWindowBase(AppContext &ctx, const UrlRecord &record, c
     connect(m_page, &PageController::downloadStarted, this, &BrowserWindowBase::showDownloading);
     connect(m_page, &PageController::relayoutWanted, this, [this] { layoutPage(false, false, false); });
     connect(m_page, &PageController::loadFinished, this, &BrowserWindowBase::showLoadedPage);
+    connect(m_page, &PageController::loadFinished, this, &BrowserWindowBase::pageLoaded);
     connect(WebBrowser1, &BrowserControl::GotFocus, this, &BrowserWindowBase::WebBrowser1_GotFocus);
     connect(WebBrowser1, &BrowserControl::statusText, this, &BrowserWindowBase::statusNote);
     // One of the page's notifications was clicked: the page comes to the front.

@@ -72,6 +72,7 @@ signals:
     void fullScreenWanted();
     void sendToTrayWanted();
     void frontWanted();                         // the person asked to see this page
+    void pageLoaded();                          // a load of its page finished
 
 public:
     // Reloads the page unless that would lose the user's typing or swap the page for

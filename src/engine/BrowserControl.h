@@ -40,6 +40,10 @@ public:
     // changed form fields, or an editable area with the keyboard focus.
     virtual void queryUserEdits(std::function<void(bool editing)> answer) { answer(false); }
 
+    // Answers (now or later) with the text the page shows, for telling whether a reload
+    // changed it.
+    virtual void pageText(std::function<void(const QString &text)> answer) { answer(QString()); }
+
     // Asks the page's own leave-this-page guard, as closing a browser tab does, and waits
     // for the answer: false when the person chose to stay on the page.
     virtual bool mayLeave() { return true; }
@@ -66,4 +70,6 @@ signals:
     // The person asked to see this page (clicked one of its notifications): its
     // window comes to the front, out of the tray if need be.
     void wantsFront();
+    // The page's title changed (pages count unread items there: "(3) Inbox").
+    void titleChanged(const QString &title);
 };

@@ -219,8 +219,18 @@ void WebEngineBrowser::installEditWatcher()
     m_page->scripts().insert(watcher);
 }
 
+void WebEngineBrowser::pageText(std::function<void(const QString &)> answer)
+{
+    QPointer<WebEngineBrowser> self(this);
+    m_page->toPlainText([self, answer = std::move(answer)](const QString &text) {
+        if (self)
+            answer(text);
+    });
+}
+
 void WebEngineBrowser::connectLoadEvents()
 {
+    connect(m_page, &QWebEnginePage::titleChanged, this, &BrowserControl::titleChanged);
     connect(m_page, &WebPage::mainFrameNavigation, this, &BrowserControl::BeforeNavigate2);
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_loading = true;

@@ -35,6 +35,7 @@ public:
     void Print() override;
     void focusPage() override;
     void queryUserEdits(std::function<void(bool editing)> answer) override;
+    void pageText(std::function<void(const QString &text)> answer) override;
     void allowDiscarding(int minuteMs, std::function<bool()> allowed) override;
     bool mayLeave() override;
 

@@ -1,4 +1,5 @@
 #include "mainwindow/MDIForm1.h"
+#include "mainwindow/SiteWatch.h"
 #include "browser/BrowserWindowBase.h"
 #include "engine/BrowserControl.h"
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
@@ -60,6 +61,13 @@ MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ct
     Timer1->setInterval(ctx.minuteMs);
     connect(Timer1, &QTimer::timeout, this, &MDIForm1::Timer1_Timer);
     Timer1->start();
+
+    m_watch = new SiteWatch(m_ctx, this);
+    connect(m_watch, &SiteWatch::marksChanged, this, &MDIForm1::showMarks);
+    connect(m_watch, &SiteWatch::frontWanted, this, [this](int slot) {
+        if (auto *b = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(slot))))
+            bringPageToFront(b);
+    });
 }
 
 MDIForm1::~MDIForm1()
@@ -67,6 +75,8 @@ MDIForm1::~MDIForm1()
     // The frame's parts are deleted only after this destructor, and still signal as they
     // go (the page area reports its last page leaving): nothing may reach the frame then.
     Timer1->stop();
+    delete m_watch;
+    m_watch = nullptr;
     for (QObject *part : findChildren<QObject *>())
         disconnect(part, nullptr, this, nullptr);
     if (m_fullScreen)
@@ -196,6 +206,8 @@ void MDIForm1::activateChild(BrowserWindowBase *b)
     if (m_findBar->isVisible())
         m_findBar->attach(b->WebBrowser1);
     b->Form_Activate();
+    if (isActiveWindow())
+        m_watch->looked(b->slot());
 }
 
 void MDIForm1::Timer1_Timer()
@@ -214,9 +226,27 @@ void MDIForm1::Timer1_Timer()
     if (!due && s.RefreshEvery != 0)
         refreshPages(m_ctx.windows.windows(), m_fullScreen, true, t);
     if (due) {
-        refreshPages(m_ctx.windows.windows(), m_fullScreen, false, t);
+        // Each page's turn, spread so they do not all load in the same second; pages
+        // with a rhythm of their own keep it.
+        t([&] { m_watch->commonTurn(); });
+        refreshPages({}, m_fullScreen, false, t);
         MinutesElapsed = 0;
     }
+    t([&] { showMarks(); });
+}
+
+void MDIForm1::showMarks()
+{
+    int changed = 0;
+    for (int slot = 1; slot <= TabStrip::SlotCount; ++slot) {
+        const bool marked = m_watch->changed(slot);
+        changed += marked;
+        if (m_tabs->isLabelled(slot))
+            m_tabs->mark(slot, marked, m_watch->badge(slot), m_watch->scheduleNote(slot));
+    }
+    if (m_ctx.trayTip)
+        m_ctx.trayTip(changed ? QStringLiteral("Velloran - %1 %2 changed").arg(changed).arg(changed == 1 ? "page" : "pages")
+                              : QStringLiteral("Velloran"));
 }
 
 void MDIForm1::Form_Resize()
@@ -247,6 +277,9 @@ void MDIForm1::moveEvent(QMoveEvent *event)
 void MDIForm1::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        if (BrowserWindowBase *b = activeChild())
+            m_watch->looked(b->slot());
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
 }

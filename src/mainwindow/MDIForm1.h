@@ -19,6 +19,7 @@ class QToolButton;
 class BrowserWindowBase;
 class FindBar;
 class TabStrip;
+class SiteWatch;
 class frmHTMLBrowserFullScreen;
 class WallMode;
 struct UrlRecord;
@@ -70,6 +71,9 @@ public:
     QString status() const;
     // The full-screen window while it is open.
     frmHTMLBrowserFullScreen *fullScreenWindow() const { return m_fullScreen; }
+
+    // Each open slot's schedule, change mark and badge.
+    SiteWatch *siteWatch() const { return m_watch; }
 
     // The refresh timer's tick.
     void Timer1_Timer();
@@ -179,6 +183,9 @@ private:
     PanelBar *StatusBarTabs = nullptr;
     PanelBar *StatusBar1 = nullptr;
     QTimer *Timer1 = nullptr;
+    SiteWatch *m_watch = nullptr;
+    // The tabs, the Window menu and the tray tooltip follow the pages' marks.
+    void showMarks();
 
     // Menu items, by their names.
     QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuView = nullptr, *mnuWindows = nullptr, *mnuHelp = nullptr;

@@ -1,6 +1,7 @@
 // The frame's menus: built one menu at a time in the menu bar's order, and the
 // commands behind their items.
 #include "mainwindow/MDIForm1.h"
+#include "mainwindow/SiteWatch.h"
 #include "engine/BrowserControl.h"
 #include "browser/BrowserWindowBase.h"
 #include "favorites/frmListFiles.h"
@@ -312,7 +313,10 @@ void MDIForm1::updateWindowList()
     int n = 1;
     for (BrowserWindowBase *w : windows) {
         QString caption = w->caption();
-        QAction *a = mnuWindows->addAction(QStringLiteral("&%1 %2").arg(n++).arg(caption.replace(QLatin1Char('&'), QStringLiteral("&&"))));
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        if (m_watch->changed(w->slot()))
+            caption += QStringLiteral(" \u2022 changed");
+        QAction *a = mnuWindows->addAction(QStringLiteral("&%1 %2").arg(n++).arg(caption));
         a->setProperty("windowListItem", true);
         a->setCheckable(true);
         a->setChecked(w == activeChild());

@@ -1,6 +1,7 @@
 // The one way a slot's page opens and the one way it closes, and what the frame does
 // for a page: its signals, its tab, its entry on the File menu.
 #include "mainwindow/MDIForm1.h"
+#include "mainwindow/SiteWatch.h"
 #include "browser/frmHTMLBrowser.h"
 #include "browser/frmHTMLBrowserTab.h"
 #include "core/UrlDataFile.h"
@@ -20,6 +21,7 @@ BrowserWindowBase *MDIForm1::openSlot(const UrlRecord &r, bool show)
 {
     auto &entry = m_ctx.state.Slots(r.slot);
     BrowserWindowBase *w = createBrowserWindow(r);
+    m_watch->watch(w);
     entry.url = r.url;
     entry.caption = r.caption();
     labelTab(r.slot, r.url, r.alias, r.caption());

@@ -63,6 +63,8 @@ public:
 signals:
     // A mark or a badge came or went.
     void marksChanged();
+    // The person clicked a notification about the slot's page.
+    void frontWanted(int slot);
 
 private:
     struct Watched;

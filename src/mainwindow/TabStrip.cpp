@@ -41,7 +41,25 @@ void TabStrip::clear(int slot)
 {
     m_bar->setText(cellOf(slot), QString());
     m_bar->setToolTip(cellOf(slot), QString());
+    m_bar->setCellBadge(cellOf(slot), QString(), QString());
     m_bar->setTag(cellOf(slot), QString());
+}
+
+void TabStrip::mark(int slot, bool changed, int badge, const QString &note)
+{
+    QString shown, spoken;
+    if (changed) {
+        shown = QStringLiteral("\u25CF");
+        spoken = QStringLiteral("changed");
+    }
+    if (badge > 0) {
+        const QString count = badge > 999 ? QStringLiteral("999+") : QString::number(badge);
+        shown += (shown.isEmpty() ? QString() : QStringLiteral(" ")) + count;
+        spoken += (spoken.isEmpty() ? QString() : QStringLiteral(", ")) + QStringLiteral("%1 new").arg(badge);
+    }
+    m_bar->setCellBadge(cellOf(slot), shown, spoken);
+    const QString address = m_bar->toolTip(cellOf(slot)).section(QLatin1Char('\n'), 0, 0);
+    m_bar->setToolTip(cellOf(slot), note.isEmpty() ? address : address + QLatin1Char('\n') + note);
 }
 
 bool TabStrip::isLabelled(int slot) const

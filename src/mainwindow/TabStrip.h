@@ -29,6 +29,10 @@ public:
     void label(int slot, const QString &text, const QString &address);
     void clear(int slot);
     bool isLabelled(int slot) const;
+    // What the slot's page brought since the person last looked: a changed mark and
+    // the count its title leads with, drawn on the tab and read out with its name; and
+    // a note added to its tooltip (its active hours).
+    void mark(int slot, bool changed, int badge, const QString &note);
 
     // The slot's tab drawn selected and every other raised; slot 0 raises them all.
     void select(int slot);

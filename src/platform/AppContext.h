@@ -44,6 +44,8 @@ public:
     int spreadMaxMs = 10000;
     // A desktop notification of the program's own; `clicked` runs when it is clicked.
     std::function<void(const QString &summary, const QString &body, std::function<void()> clicked)> notify;
+    // Sets the tray icon's tooltip (nothing where there is no icon).
+    std::function<void(const QString &tip)> trayTip;
     static qint64 bootClockMs();
 
     QString dataFolder;         // holds velloran.ini and velloran.dat

@@ -63,6 +63,17 @@ public:
         update();
     }
 
+    QString badge;
+    void setBadge(const QString &shown, const QString &spoken)
+    {
+        if (shown == badge && spoken == m_spoken)
+            return;
+        badge = shown;
+        m_spoken = spoken;
+        updateAccessibility();
+        update();
+    }
+
     void setCellIcon(const QIcon &icon)
     {
         m_icon = icon;
@@ -107,6 +118,22 @@ protected:
             const QRect iconRect(content.left(), r.center().y() - kIconSize / 2 + 1, kIconSize, kIconSize);
             m_icon.paint(&p, iconRect, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
             content.setLeft(iconRect.right() + 1 + kTextPadding);
+        }
+
+        if (!badge.isEmpty()) {
+            // A pill in the highlight colours at the cell's end; the text gives way to it.
+            const QFontMetrics fm = fontMetrics();
+            const int w = fm.horizontalAdvance(badge) + 8, h = std::min(r.height() - 2 * kFrame - 2, fm.height() + 2);
+            const QRect pill(content.right() - w + 1, r.center().y() - h / 2 + 1, w, h);
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(pal.color(QPalette::Highlight));
+            p.drawRoundedRect(pill, h / 2.0, h / 2.0);
+            p.setPen(pal.color(QPalette::HighlightedText));
+            p.drawText(pill, Qt::AlignCenter, badge);
+            p.restore();
+            content.setRight(pill.left() - kTextPadding);
         }
 
         if (!m_text.isEmpty() && content.width() > 0) {
@@ -166,11 +193,14 @@ private:
             name = m_tip;
         if (name.isEmpty())
             name = QStringLiteral("Panel %1").arg(m_index);
+        if (!m_spoken.isEmpty())
+            name += QStringLiteral(", ") + m_spoken;
         setAccessibleName(name);
         setAccessibleDescription(m_tip);
     }
 
     PanelBar *m_bar;
+    QString m_spoken;
     int m_index;
     QString m_text;
     QString m_tip;
@@ -324,4 +354,16 @@ void PanelBar::setCellNames(int i, const QString &fixedName, const QString &empt
     c->fixedName = fixedName;
     c->emptyName = emptyName;
     c->refreshName();
+}
+
+void PanelBar::setCellBadge(int i, const QString &badge, const QString &spoken)
+{
+    if (PanelCell *c = at(i))
+        c->setBadge(badge, spoken);
+}
+
+QString PanelBar::cellBadge(int i) const
+{
+    PanelCell *c = at(i);
+    return c ? c->badge : QString();
 }

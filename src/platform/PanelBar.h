@@ -47,6 +47,10 @@ public:
     // for while the cell is empty; without them the text, then the tooltip, is used.
     void setCellNames(int i, const QString &fixedName, const QString &emptyName = QString());
     QWidget *cell(int i) const;
+    // A small badge drawn at the cell's end ("3", a dot), and what it says aloud, added
+    // to the cell's accessible name; empty for none.
+    void setCellBadge(int i, const QString &badge, const QString &spoken);
+    QString cellBadge(int i) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -41,6 +41,9 @@ public:
         return !stays;
     }
 
+    QString text;                   // what pageText answers
+    void pageText(std::function<void(const QString &)> answer) override { answer(text); }
+
     bool editing = false;           // what queryUserEdits answers
     void queryUserEdits(std::function<void(bool)> answer) override
     {
