@@ -1,4 +1,5 @@
 #include "setup/frmURLs.h"
+#include "setup/frmSiteOptions.h"
 #include "platform/Geometry.h"
 #include "info/frmSplash.h"
 #include "platform/AppContext.h"
@@ -127,7 +128,7 @@ void frmURLs::buildControls()
 
     QList<QWidget *> order;
     for (int i = 0; i < 8; ++i)
-        order << txtURL[i] << chkAutoLoad[i] << txtAlias[i];
+        order << txtURL[i] << chkAutoLoad[i] << cmdSiteOptions[i] << txtAlias[i];
     order << chkOnActive << chkEvery << txtMinutes << VScrollMins << cmdOK << cmdCancel
           << optTabbed << optCascade << optTile;
     for (int i = 1; i < order.size(); ++i)
@@ -153,7 +154,7 @@ QGridLayout *frmURLs::buildRows()
     grid->setVerticalSpacing(10);
     grid->addWidget(named(new QLabel(QStringLiteral("URL:"), this), QStringLiteral("lblURL")), 0, 1);
     grid->addWidget(named(new QLabel(QStringLiteral("Auto Load"), this), QStringLiteral("Label2")), 0, 2, Qt::AlignHCenter);
-    grid->addWidget(named(new QLabel(QStringLiteral("Alias (optional):"), this), QStringLiteral("lblAlias")), 0, 3);
+    grid->addWidget(named(new QLabel(QStringLiteral("Alias (optional):"), this), QStringLiteral("lblAlias")), 0, 4);
     for (int i = 0; i < 8; ++i) {
         const QString n = QString::number(i + 1);
         grid->addWidget(named(new QLabel(n + QLatin1Char('.'), this), QStringLiteral("Label1_") + n), i + 1, 0);
@@ -164,14 +165,24 @@ QGridLayout *frmURLs::buildRows()
         chkAutoLoad[i]->setChecked(true);
         txtAlias[i] = named(new QLineEdit(this), QStringLiteral("txtAlias%1").arg(i));
         txtAlias[i]->setAccessibleName(QStringLiteral("Alias ") + n);
+        cmdSiteOptions[i] = named(new QPushButton(QStringLiteral("Options..."), this),
+                                  QStringLiteral("cmdSiteOptions%1").arg(i));
+        cmdSiteOptions[i]->setAccessibleName(QStringLiteral("Site options for site ") + n);
+        cmdSiteOptions[i]->setEnabled(false);
+        connect(txtURL[i], &QLineEdit::textChanged, cmdSiteOptions[i],
+                [b = cmdSiteOptions[i]](const QString &url) { b->setEnabled(!url.trimmed().isEmpty()); });
+        connect(cmdSiteOptions[i], &QPushButton::clicked, this, [this, i] {
+            frmSiteOptions::edit(m_ctx, UrlDataWriter::encodeUrl(txtURL[i]->text()), txtAlias[i]->text(), this);
+        });
         grid->addWidget(txtURL[i], i + 1, 1);
         grid->addWidget(chkAutoLoad[i], i + 1, 2, Qt::AlignHCenter);
-        grid->addWidget(txtAlias[i], i + 1, 3);
+        grid->addWidget(cmdSiteOptions[i], i + 1, 3);
+        grid->addWidget(txtAlias[i], i + 1, 4);
         txtURL[i]->installEventFilter(this);
         txtAlias[i]->installEventFilter(this);
     }
     grid->setColumnStretch(1, 3);
-    grid->setColumnStretch(3, 2);
+    grid->setColumnStretch(4, 2);
     return grid;
 }
 

@@ -43,6 +43,8 @@ public:
     std::array<QLineEdit *, 8> txtURL{};
     std::array<QCheckBox *, 8> chkAutoLoad{};
     std::array<QLineEdit *, 8> txtAlias{};
+    // Opens the row's own site options; only a row with an address has any.
+    std::array<QPushButton *, 8> cmdSiteOptions{};
 
     QRadioButton *optTabbed = nullptr;
     QRadioButton *optCascade = nullptr;

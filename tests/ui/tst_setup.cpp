@@ -101,7 +101,7 @@ private slots:
 
         QList<QWidget *> expected;
         for (int i = 0; i < 8; ++i)
-            expected << dlg.txtURL[i] << dlg.chkAutoLoad[i] << dlg.txtAlias[i];
+            expected << dlg.txtURL[i] << dlg.chkAutoLoad[i] << dlg.cmdSiteOptions[i] << dlg.txtAlias[i];
         expected << dlg.chkOnActive << dlg.chkEvery << dlg.txtMinutes << dlg.VScrollMins << dlg.cmdOK
                  << dlg.cmdCancel << dlg.optTabbed << dlg.optCascade << dlg.optTile;
         QList<QWidget *> chain;
