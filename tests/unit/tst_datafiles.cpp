@@ -175,6 +175,19 @@ private slots:
             QVERIFY(!in.atEnd());
             QCOMPARE(errorNumber([&] { in.read(); }), 62);
         }
+
+        // A field holds 32767 at most; one more is error 6, not a number wrapped round.
+        writeBytes(path, "32767,\"\",0,\"\"\r\n32768,\"\",0,\"\"\r\n");
+        UrlDataReader big(path);
+        QCOMPARE(big.read().slot, int16_t(32767));
+        QCOMPARE(errorNumber([&] { big.read(); }), 6);
+
+        // What is kept of a damaged file is slots 1 to 8: records for 0 and 9 are damage.
+        const QList<UrlRecord> kept = readableRecordsFromBytes("0,\"http://zero/\",0,\"\"\r\n1,\"http://one/\",0,\"\"\r\n"
+                                                               "8,\"http://eight/\",0,\"\"\r\n9,\"http://nine/\",0,\"\"\r\n");
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(fields(kept.first()), QStringLiteral("1|http://one/|0|"));
+        QCOMPARE(fields(kept.last()), QStringLiteral("8|http://eight/|0|"));
     }
 
     void urlWriterKeepsRecordsIntact()

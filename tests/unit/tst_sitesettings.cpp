@@ -42,6 +42,11 @@ private slots:
         again.forgetPermission(origin, P::Notifications);
         again.forgetPermission(origin, P::Camera);
         QCOMPARE(SiteSettings(dir.path()).permissionOrigins(), QStringList{QStringLiteral("https://nas.local")});
+
+        // Allow for seeing the screen, with its sound or without, holds for one request;
+        // the other answers are kept.
+        QVERIFY(!SiteSettings::keepsAllow(P::Screen) && !SiteSettings::keepsAllow(P::ScreenAudio));
+        QVERIFY(SiteSettings::keepsAllow(P::Camera) && SiteSettings::keepsAllow(P::Notifications));
     }
 
     void damagedFileSetAside()
