@@ -13,6 +13,8 @@ namespace CommandLine {
 
 namespace {
 
+bool wallAtStart = false;
+
 void print(FILE *to, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), to);
@@ -135,6 +137,7 @@ int runAutostart(const QString &given)
 
 int run(const QStringList &args)
 {
+    wallAtStart = false;
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Shows your favourite web sites at once, kept fresh, in one window."));
@@ -144,6 +147,9 @@ int run(const QStringList &args)
                                        QStringLiteral("Start Velloran with the desktop session (on), or no longer (off)."),
                                        QStringLiteral("on|off"));
     parser.addOption(autostart);
+    const QCommandLineOption wall(QStringLiteral("wall"),
+                                  QStringLiteral("Start in wall mode: the open pages in turn over the whole screen."));
+    parser.addOption(wall);
     addQtOptions(parser);
 
     // Whatever follows --webEngineArgs belongs to the web engine.
@@ -168,7 +174,13 @@ int run(const QStringList &args)
     }
     if (parser.isSet(autostart))
         return runAutostart(parser.value(autostart));
+    wallAtStart = parser.isSet(wall);
     return StartProgram;
+}
+
+bool startsInWall()
+{
+    return wallAtStart;
 }
 
 } // namespace CommandLine

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 // The command line: --help, --version and --autostart on|off answer and end the
-// program; anything else unknown is an error. Nothing else changes how Velloran starts.
+// program; --wall starts it in wall mode; anything else unknown is an error.
 namespace CommandLine {
 
 constexpr int StartProgram = -1;
@@ -12,6 +12,8 @@ constexpr int StartProgram = -1;
 // start, else the exit status, having printed the answer or a one-line error. Qt's
 // own options (-platform, -style …) are let through for the application object.
 int run(const QStringList &args);
+// Whether the last run() asked for wall mode from the start (an autostarted screen).
+bool startsInWall();
 
 // The freedesktop autostart entry that starts `program` with the session; empty for a
 // path with a control character, which no entry can hold.

@@ -2,6 +2,8 @@
 #include "browser/BrowserWindowBase.h"
 #include <QLineEdit>
 #include "app/clsTaskBar.h"
+#include "app/CommandLine.h"
+#include "fullscreen/WallMode.h"
 #include "mainwindow/MDIForm1.h"
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
@@ -39,6 +41,8 @@ frmRightClick::frmRightClick(AppContext &ctx) : m_ctx(ctx)
     mnuMinimize = item(QStringLiteral("Minimize"), &frmRightClick::mnuMinimize_Click);
     mnuMaximize = item(QStringLiteral("Maximize"), &frmRightClick::mnuMaximize_Click);
     mnuMaximize->setEnabled(false);
+    mnuWallMode = item(QStringLiteral("Wall Mode"), &frmRightClick::mnuWallMode_Click);
+    mnuWallMode->setCheckable(true);
     sep0 = mnuPopup->addSeparator();
     mnuSendToTray = mnuPopup->addAction(QStringLiteral("Send to Icon Tray"));
     mnuSendToTray->setCheckable(true);
@@ -50,6 +54,9 @@ frmRightClick::frmRightClick(AppContext &ctx) : m_ctx(ctx)
     });
     sep1 = mnuPopup->addSeparator();
     mnuExit = item(QStringLiteral("Exit"), &frmRightClick::mnuExit_Click);
+    // Checked while the wall runs, however it was started.
+    connect(mnuPopup, &QMenu::aboutToShow, this,
+            [this] { mnuWallMode->setChecked(m_main && m_main->wallMode()); });
     connect(mnuPopup, &QMenu::aboutToShow, this, &frmRightClick::onHostMenuShown);
     connect(mnuPopup, &QMenu::aboutToHide, this, &frmRightClick::onHostMenuClosed);
 }
@@ -101,6 +108,9 @@ void frmRightClick::createMainWindow()
     connect(main, &MDIForm1::windowStateChanged, this, &frmRightClick::updateTrayItemsForState);
     main->showMaximized();
     main->Form_Load();
+    // An autostarted screen on a wall goes straight to its pages in turn.
+    if (CommandLine::startsInWall() && !m_ctx.ended && m_main)
+        m_main->mnuWallMode_Click();
 }
 
 void frmRightClick::Form_Load()
@@ -288,6 +298,7 @@ void frmRightClick::enterTrayMenuHiddenState()
     mnuRestore->setVisible(false);
     mnuMinimize->setVisible(false);
     mnuMaximize->setVisible(false);
+    mnuWallMode->setVisible(false);
 }
 
 void frmRightClick::leaveTrayMenuHiddenState()
@@ -297,6 +308,7 @@ void frmRightClick::leaveTrayMenuHiddenState()
     mnuRestore->setVisible(true);
     mnuMinimize->setVisible(true);
     mnuMaximize->setVisible(true);
+    mnuWallMode->setVisible(true);
 }
 
 namespace {
@@ -350,6 +362,22 @@ void frmRightClick::mnuSendToTray_Click()
     }
 }
 
+void frmRightClick::mnuWallMode_Click()
+{
+    Trap t(m_ctx, ErrorPolicy::longMsg());
+    t([&] {
+        if (m_main)
+            m_main->mnuWallMode_Click();
+    });
+    t([&] { mnuWallMode->setChecked(m_main && m_main->wallMode()); });
+}
+
+void frmRightClick::leaveWallMode()
+{
+    if (WallMode *wall = m_main ? m_main->wallMode() : nullptr)
+        wall->leave();
+}
+
 void frmRightClick::mnuExit_Click()
 {
     if (m_ctx.mayEnd())
@@ -358,16 +386,19 @@ void frmRightClick::mnuExit_Click()
 
 void frmRightClick::MaximizeMDIForm()
 {
+    leaveWallMode();
     m_main->showMaximized();
 }
 
 void frmRightClick::RestoreMDIForm()
 {
+    leaveWallMode();
     m_main->showNormal();
 }
 
 void frmRightClick::MinimizeMDIForm()
 {
+    leaveWallMode();
     m_main->showMinimized();
 }
 

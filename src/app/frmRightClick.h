@@ -33,6 +33,7 @@ public:
     void mnuMinimize_Click();
     void mnuMaximize_Click();
     void mnuSendToTray_Click();
+    void mnuWallMode_Click();
     void mnuExit_Click();
 
     void MaximizeMDIForm();
@@ -57,10 +58,12 @@ public:
     int16_t MinimizedFromTrayMenu = 0;
 
     QMenu *mnuPopup = nullptr;
-    QAction *mnuRestore = nullptr, *mnuMinimize = nullptr, *mnuMaximize = nullptr, *sep0 = nullptr,
-            *mnuSendToTray = nullptr, *sep1 = nullptr, *mnuExit = nullptr;
+    QAction *mnuRestore = nullptr, *mnuMinimize = nullptr, *mnuMaximize = nullptr, *mnuWallMode = nullptr,
+            *sep0 = nullptr, *mnuSendToTray = nullptr, *sep1 = nullptr, *mnuExit = nullptr;
 
 private:
+    // The commands on the main window bring it back from wall mode first.
+    void leaveWallMode();
     // The lock that keeps this copy the only one on its data folder; false ends it.
     bool takeInstanceLock();
     void createMainWindow();

@@ -128,6 +128,9 @@ WallMode::WallMode(AppContext &ctx, std::function<QList<BrowserWindowBase *>()> 
     const auto timer = [this](bool single, void (WallMode::*step)()) {
         auto *t = new QTimer(this);
         t->setSingleShot(single);
+        // A coarse timer may be late by a twentieth of its interval: a quarter of a
+        // second on a five-second dwell.
+        t->setTimerType(Qt::PreciseTimer);
         connect(t, &QTimer::timeout, this, step);
         return t;
     };
@@ -375,7 +378,6 @@ void WallMode::show(int slot)
         showRest();
         return;
     }
-    const int before = m_current;
     m_current = slot;
     m_next = 0;
     if (b->control->isHidden())
@@ -388,8 +390,8 @@ void WallMode::show(int slot)
     m_rest->hide();
     m_line->raise();
     m_bar->raise();
-    if (before != slot || !m_bar->isVisible())
-        lblPage->setText(QStringLiteral("%1. %2").arg(slot).arg(b->window->caption()));
+    m_caption = QStringLiteral("%1. %2").arg(slot).arg(b->window->caption());
+    updateLabel();
     if (SiteWatch *watch = m_watch ? m_watch() : nullptr)
         watch->looked(slot);
     startTurn();
@@ -406,7 +408,8 @@ void WallMode::showRest()
             it->control->hide();
     m_line->raise();
     m_bar->raise();
-    lblPage->setText(QStringLiteral("No page to show"));
+    m_caption = QStringLiteral("No page to show");
+    updateLabel();
     startTurn();
 }
 
@@ -583,6 +586,13 @@ void WallMode::pause()
     updateProgress();
     cmdPause->setText(QStringLiteral("Play"));
     cmdPause->setAccessibleName(QStringLiteral("Play"));
+    updateLabel();
+}
+
+// The page's name, and whether the turns wait: the bar says so in words.
+void WallMode::updateLabel()
+{
+    lblPage->setText(m_paused ? m_caption + QStringLiteral("  (paused)") : m_caption);
 }
 
 void WallMode::play()
@@ -590,6 +600,7 @@ void WallMode::play()
     m_paused = false;
     cmdPause->setText(QStringLiteral("Pause"));
     cmdPause->setAccessibleName(QStringLiteral("Pause"));
+    updateLabel();
     // The page shown gets a whole turn again from now.
     if (m_current && takesTurn(m_current))
         show(m_current);

@@ -111,6 +111,7 @@ private:
     void placeOverlays();
     void updateProgress();
     void pageLoaded(int slot);
+    void updateLabel();
 
     AppContext &m_ctx;
     std::function<QList<BrowserWindowBase *>()> m_windows;
@@ -131,6 +132,7 @@ private:
     QTimer *m_tick = nullptr;      // the progress line
     QElapsedTimer m_shownAt;
     QElapsedTimer m_waitingSince;
+    QString m_caption;
     QPoint m_pointer{-1, -1};
     int m_current = 0;
     int m_next = 0;
