@@ -460,7 +460,8 @@ void WallMode::prepareNext()
 {
     if (m_paused)
         return;
-    const int next = slotAfter(m_current, +1);
+    // The page laid under the dark page at the start keeps its place.
+    const int next = m_next && takesTurn(m_next) ? m_next : slotAfter(m_current, +1);
     if (next && next != m_current)
         layUnder(next);
 }
