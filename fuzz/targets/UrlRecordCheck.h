@@ -7,11 +7,14 @@
 
 namespace fuzzio {
 
-// What a record reads back as: the writer keeps double quotes out of the file.
+// What a record reads back as: the writer keeps double quotes out of the file. Most
+// fields hold none, and are compared as they are rather than through an encoded copy.
 inline bool readsBackAs(const UrlRecord &again, const UrlRecord &r)
 {
-    return again.slot == r.slot && again.autoload == r.autoload && again.url == UrlDataWriter::encodeUrl(r.url)
-           && again.alias == UrlDataWriter::encodeAlias(r.alias);
+    const QChar quote(u'"');
+    return again.slot == r.slot && again.autoload == r.autoload
+           && again.url == (r.url.contains(quote) ? UrlDataWriter::encodeUrl(r.url) : r.url)
+           && again.alias == (r.alias.contains(quote) ? UrlDataWriter::encodeAlias(r.alias) : r.alias);
 }
 
 // The writer's line for a record, which must be exactly one line.
