@@ -237,6 +237,17 @@ void StartupTest::arrangements()
         QVERIFY(!Frame::item(p.main(), "mnuTile")->isVisible());
         QCOMPARE(p.state().CurrentSlot, int16_t(3));
     }
+    {
+        // Selecting a tab raises every other, the eighth among them.
+        TestProgram p;
+        p.start(Top8().slot(1, "http://a/", true, "A").slot(8, "http://h/", true, "H"));
+        PanelBar *tabs = Frame::tabs(p.main());
+        p.main()->StatusBarTabs_PanelClick(9);
+        QCOMPARE(tabs->bevel(9), 1);
+        p.main()->StatusBarTabs_PanelClick(2);
+        for (int cell = 2; cell <= 9; ++cell)
+            QCOMPARE(tabs->bevel(cell), cell == 2 ? 1 : 2);
+    }
 }
 
 void StartupTest::secondInstanceEndsSilently()
