@@ -1,5 +1,6 @@
 #include "core/RefreshSchedule.h"
 #include <algorithm>
+#include <utility>
 
 RefreshSchedule::RefreshSchedule(std::function<qint64()> clockMs, std::function<QDateTime()> localTime, int spreadMaxMs)
     : m_clock(std::move(clockMs)), m_local(std::move(localTime)), m_spreadMaxMs(spreadMaxMs)
@@ -61,6 +62,9 @@ QList<int> RefreshSchedule::take()
     for (auto it = m_slots.begin(); it != m_slots.end(); ++it)
         if (it->startAt >= 0 && it->startAt <= now) {
             it->startAt = -1;
+            // A reload put off until now is not followed by another a moment later.
+            if (std::exchange(it->held, false) && it->intervalMs)
+                it->dueAt = now + it->intervalMs;
             starting.append(it.key());
         }
     return starting;
@@ -69,8 +73,10 @@ QList<int> RefreshSchedule::take()
 void RefreshSchedule::retry(int slot, qint64 ms)
 {
     auto it = m_slots.find(slot);
-    if (it != m_slots.end())
+    if (it != m_slots.end()) {
         it->startAt = m_clock() + std::max<qint64>(0, ms);
+        it->held = true;
+    }
 }
 
 bool RefreshSchedule::insideHours(int slot) const

@@ -51,6 +51,7 @@ private:
         qint64 dueAt = 0;      // own interval: when it next falls due
         bool commonDue = false;
         qint64 startAt = -1;   // on its way: when its load starts
+        bool held = false;     // its start was put off: its rhythm starts again from it
     };
 
     std::function<qint64()> m_clock;

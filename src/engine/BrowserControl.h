@@ -72,4 +72,6 @@ signals:
     void wantsFront();
     // The page's title changed (pages count unread items there: "(3) Inbox").
     void titleChanged(const QString &title);
+    // The person asked for the options of the site this page shows.
+    void siteOptionsWanted();
 };

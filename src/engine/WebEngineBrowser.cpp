@@ -20,6 +20,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QPointer>
 #include <QShortcut>
 #include <QTimer>
@@ -73,8 +74,18 @@ protected:
             connect(permissions, &QAction::triggered, this, [this] { showSitePermissions(m_page, window()); });
             menu->addAction(permissions);
         }
+        if (siteOptions && siteOptionsOffered && siteOptionsOffered()) {
+            auto *options = new QAction(QStringLiteral("Site &Options..."), menu);
+            connect(options, &QAction::triggered, this, siteOptions);
+            menu->addAction(options);
+        }
         menu->popup(event->globalPos());
     }
+
+public:
+    // Offers the Top 8 site's own options, where the page is one.
+    std::function<void()> siteOptions;
+    std::function<bool()> siteOptionsOffered;
 
 private:
     WebSession &m_session;
@@ -92,6 +103,11 @@ WebEngineBrowser::WebEngineBrowser(WebSession &session, QWidget *parent)
     m_page = new WebPage(session, this);
     m_view->setPage(m_page);
     setFocusProxy(m_view);
+    // Only a page whose window listens is a Top 8 site with options of its own.
+    static_cast<PageView *>(m_view)->siteOptions = [this] { emit siteOptionsWanted(); };
+    static_cast<PageView *>(m_view)->siteOptionsOffered = [this] {
+        return isSignalConnected(QMetaMethod::fromSignal(&BrowserControl::siteOptionsWanted));
+    };
     new CertificateNotice(m_view, m_page, this);
     new LinkPreview(m_view, m_page, this);
     new PermissionBar(m_view, m_page, this);

@@ -42,6 +42,7 @@ MDIForm1::MDIForm1(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ct
     m_tabs = std::make_unique<TabStrip>(this, m_ctx.screen ? m_ctx.screen->twipsPerPixelX() : 15.0);
     StatusBarTabs = m_tabs->bar();
     connect(StatusBarTabs, &PanelBar::panelClick, this, &MDIForm1::StatusBarTabs_PanelClick);
+    connect(StatusBarTabs, &PanelBar::panelMenu, this, &MDIForm1::tabMenu);
     createStatusBar();
     createMenus();
 

@@ -74,6 +74,8 @@ public:
 
     // Each open slot's schedule, change mark and badge.
     SiteWatch *siteWatch() const { return m_watch; }
+    // The slot's own options, in their dialog; the page follows them at once.
+    void editSiteOptions(int slot);
 
     // The refresh timer's tick.
     void Timer1_Timer();
@@ -160,6 +162,8 @@ private:
     void returnFromFullScreen();
     // The tab strip's clicks and states (MDIForm1Tabs.cpp).
     void selectTab(int slot);
+    // A tab's context menu: its site's options.
+    void tabMenu(int cell, const QPoint &at);
     void lastPageClosed(bool tabWindow);
     void closeFromTabStrip();
     // The frame (MDIForm1.cpp).

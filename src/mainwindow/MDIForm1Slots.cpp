@@ -1,6 +1,7 @@
 // The one way a slot's page opens and the one way it closes, and what the frame does
 // for a page: its signals, its tab, its entry on the File menu.
 #include "mainwindow/MDIForm1.h"
+#include "engine/BrowserControl.h"
 #include "mainwindow/SiteWatch.h"
 #include "browser/frmHTMLBrowser.h"
 #include "browser/frmHTMLBrowserTab.h"
@@ -13,6 +14,7 @@
 #include "platform/ErrorTrap.h"
 #include "platform/PanelBar.h"
 #include "platform/ScreenBusy.h"
+#include "setup/frmSiteOptions.h"
 #include "setup/frmURLs.h"
 #include <QMdiArea>
 #include <optional>
@@ -30,6 +32,7 @@ BrowserWindowBase *MDIForm1::openSlot(const UrlRecord &r, bool show)
         showChild(w);
     unlistSlot(r.slot);
     entry.closed = 0;
+    showMarks(); // its tooltip says when its hours are over
     return w;
 }
 
@@ -140,6 +143,7 @@ void MDIForm1::connectPage(BrowserWindowBase *w)
     connect(w, &B::fullScreenWanted, this, &MDIForm1::enterFullScreen);
     connect(w, &B::sendToTrayWanted, this, &MDIForm1::sendToTrayWanted);
     connect(w, &B::frontWanted, this, [this, w] { bringPageToFront(w); });
+    connect(w->WebBrowser1, &BrowserControl::siteOptionsWanted, this, [this, w] { editSiteOptions(w->slot()); });
 }
 
 void MDIForm1::bringPageToFront(BrowserWindowBase *w)
@@ -244,4 +248,17 @@ void MDIForm1::runSetUp(const QList<UrlRecord> &salvaged)
     connect(dialog, &frmURLs::tileWanted, this, &MDIForm1::tileHorizontally);
     connect(dialog, &frmURLs::cascadeWanted, this, &MDIForm1::cascade);
     m_ctx.dialogs->exec(dialog);
+    // Its rows reach each site's own options.
+    for (BrowserWindowBase *w : childWindows())
+        m_watch->optionsChanged(w->slot());
+    showMarks();
+}
+
+void MDIForm1::editSiteOptions(int slot)
+{
+    auto *w = qobject_cast<BrowserWindowBase *>(m_ctx.windows.findByTag(QString::number(slot)));
+    if (!w || !frmSiteOptions::edit(m_ctx, w->HomeURL, w->caption(), this))
+        return;
+    m_watch->optionsChanged(slot);
+    showMarks();
 }

@@ -7,6 +7,7 @@
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include "platform/PanelBar.h"
+#include <QMenu>
 
 // A click on the tab strip: an error draws the frame again before its message, and
 // the next step goes on; a tab without a window (error 9) passes silently.
@@ -65,6 +66,16 @@ void MDIForm1::closeFromTabStrip()
         else
             m_tabs->releaseClose();
     });
+}
+
+void MDIForm1::tabMenu(int cell, const QPoint &at)
+{
+    if (!TabStrip::isSlotCell(cell) || !m_ctx.windows.findByTag(QString::number(TabStrip::slotOf(cell))))
+        return;
+    QMenu menu(this);
+    QAction *options = menu.addAction(QStringLiteral("Site &Options..."));
+    if (m_ctx.menus->popup(&menu, at) == options)
+        editSiteOptions(TabStrip::slotOf(cell));
 }
 
 void MDIForm1::selectTab(int slot)

@@ -1,4 +1,5 @@
 #include "platform/PanelBar.h"
+#include <QContextMenuEvent>
 
 #include "core/RuntimeError.h"
 
@@ -158,6 +159,13 @@ protected:
             opt.backgroundColor = pal.color(m_bevel == 1 ? QPalette::Base : QPalette::Button);
             style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
         }
+    }
+
+    void contextMenuEvent(QContextMenuEvent *e) override
+    {
+        emit m_bar->panelMenu(m_index, e->reason() == QContextMenuEvent::Mouse ? e->globalPos()
+                                                                               : mapToGlobal(rect().center()));
+        e->accept();
     }
 
     void keyPressEvent(QKeyEvent *e) override

@@ -57,6 +57,8 @@ public:
 
 signals:
     void panelClick(int index);
+    // The context menu was asked for over a cell (right button, menu key, Shift+F10).
+    void panelMenu(int index, const QPoint &globalPos);
 
 private:
     friend class PanelCell;

@@ -140,13 +140,13 @@ def unwritable_settings(sc):
 
     sc.key(sc.main_window(), "alt+s")
     setup = sc.setup_dialog()
-    # From the first URL box to the third row's: three boxes a row.
-    sc.key(setup, " ".join(["Tab"] * 6))
+    # From the first URL box to the third row's: URL, Auto Load, Options..., alias.
+    sc.key(setup, " ".join(["Tab"] * 8))
     new_url = sc.url(f"/{NAMES[2]}")
     sc.type(setup, new_url)
     sc.key(setup, "Tab")
     sc.key(setup, "space")   # rows read from the file as empty come unticked
-    sc.key(setup, "Tab")
+    sc.key(setup, "Tab Tab")
     sc.type(setup, "Typed")
     sc.key(setup, "alt+o")
     box = sc.message_box(20, "the message that the settings file cannot be updated")

@@ -37,13 +37,14 @@ def main(args):
         sc.answer_message(box)
         setup = sc.setup_dialog()
 
-        # Typed as a person would: URL, Tab to Auto Load, Tab to the alias, Tab on.
+        # Typed as a person would: URL, Tab to Auto Load, Tab past Options... to the
+        # alias, Tab on.
         for i, (name, alias, autoload) in enumerate(ROWS):
             sc.type(setup, sc.url(f"/{name}"))
             sc.key(setup, "Tab")
             if not autoload:
                 sc.key(setup, "space")  # the boxes start ticked
-            sc.key(setup, "Tab")
+            sc.key(setup, "Tab Tab")
             sc.type(setup, alias)
             if i < len(ROWS) - 1:
                 sc.key(setup, "Tab")

@@ -10,6 +10,8 @@
 #include "browser/frmHTMLBrowserTab.h"
 #include "fullscreen/frmHTMLBrowserFullScreen.h"
 #include "mainwindow/MDIForm1.h"
+#include "mainwindow/SiteWatch.h"
+#include "mainwindow/TabStrip.h"
 #include "mainwindow/Tips.h"
 #include "platform/PanelBar.h"
 #include "platform/ToolBar.h"
@@ -58,6 +60,7 @@ private slots:
     void thirtyDaysOfTicks();
     void skippedPageKeepsItsNote();
     void fullScreenPageHasTheSameGuards();
+    void sitesKeepTheirOwnRhythmAndSayWhatChanged();
 };
 
 void RefreshTest::timerTicks()
@@ -301,3 +304,75 @@ void RefreshTest::fullScreenPageHasTheSameGuards()
 
 QTEST_MAIN(RefreshTest)
 #include "tst_refresh.moc"
+
+// Sites with a rhythm of their own: a quick one, one left alone while in use, one only
+// at weekends; then what their reloads brought, marked until the person looks.
+void RefreshTest::sitesKeepTheirOwnRhythmAndSayWhatChanged()
+{
+    TestProgram p;
+    const qint64 second = p.d.ctx->minuteMs / 60;
+    SiteOptions quick, careful, weekend;
+    quick.intervalSeconds = 10;
+    careful.intervalSeconds = 30;
+    careful.notWhileUsed = careful.notifyOnChange = true;
+    weekend.intervalSeconds = 10;
+    weekend.hours = {0b1100000, 0, 0};
+    weekend.ignoreNumbers = true;
+    p.d.sites->setOptions(QStringLiteral("http://site1.test/"), quick);
+    p.d.sites->setOptions(QStringLiteral("http://site2.test/"), careful);
+    p.d.sites->setOptions(QStringLiteral("http://site3.test/"), weekend);
+    QString trayTip;
+    p.d.ctx->trayTip = [&](const QString &tip) { trayTip = tip; };
+    p.start(sites(3)); // timed refresh off for all sites
+    auto reloads = [&](int slot) { return TestProgram::page(p.window(slot))->count(QStringLiteral("Refresh")); };
+    auto runFor = [&](int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            p.d.clockMs += second;
+            p.main()->siteWatch()->poll();
+        }
+    };
+    p.main()->showSlot(2);
+    runFor(25);
+    QTest::keyClick(TestProgram::page(p.window(2)), Qt::Key_A); // the person is at it
+    runFor(10);
+    QCOMPARE((QList<int>{reloads(1), reloads(2), reloads(3)}), (QList<int>{3, 0, 0}));
+    runFor(25); // left alone for thirty seconds: now, and its rhythm starts again from there
+    QCOMPARE((QList<int>{reloads(1), reloads(2), reloads(3)}), (QList<int>{6, 1, 0}));
+    PanelBar *tabs = Frame::tabs(p.main());
+    QVERIFY(tabs->toolTip(TabStrip::cellOf(3)).endsWith(QStringLiteral("next at Sat 00:00")));
+
+    // Slot 2 out of sight changes; slot 3 only in its digits, which it ignores.
+    p.main()->showSlot(1);
+    for (int slot : {2, 3}) {
+        FakeBrowser *b = TestProgram::page(p.window(slot));
+        b->text = QStringLiteral("Opening hours 10:41");
+        b->finishLoad(QStringLiteral("Page"));
+        b->text = slot == 2 ? QStringLiteral("Closed today 10:41") : QStringLiteral("Opening hours 10:42");
+        b->finishLoad(QStringLiteral("Page"));
+    }
+    SiteWatch *watch = p.main()->siteWatch();
+    QVERIFY(watch->changed(2) && !watch->changed(3));
+    QVERIFY(tabs->cell(TabStrip::cellOf(2))->accessibleName().endsWith(QStringLiteral(", changed")));
+    QCOMPARE(trayTip, QStringLiteral("Velloran - 1 page changed"));
+    emit Frame::menu(p.main(), "mnuWindows")->aboutToShow();
+    const QList<QAction *> listed = Frame::menu(p.main(), "mnuWindows")->actions();
+    QCOMPARE(std::count_if(listed.cbegin(), listed.cend(), [](QAction *a) { return a->text().endsWith(QStringLiteral("\u2022 changed")); }), 1);
+    QCOMPARE(p.d.notices.size(), 1); // once per change, however many reloads follow
+    TestProgram::page(p.window(2))->finishLoad(QStringLiteral("Page"));
+    QCOMPARE(p.d.notices.size(), 1);
+
+    // A count leading the title is the tab's badge.
+    emit TestProgram::page(p.window(3))->titleChanged(QStringLiteral("(3) Inbox"));
+    QCOMPARE(tabs->cellBadge(TabStrip::cellOf(3)), QStringLiteral("3"));
+    QVERIFY(tabs->cell(TabStrip::cellOf(3))->accessibleName().endsWith(QStringLiteral(", 3 new")));
+    emit TestProgram::page(p.window(3))->titleChanged(QStringLiteral("Inbox"));
+    QVERIFY(tabs->cellBadge(TabStrip::cellOf(3)).isEmpty());
+
+    // Clicking the notification shows the page; looking at it clears the mark.
+    p.d.notices.first().clicked();
+    QCOMPARE(p.main()->activeChild(), p.window(2));
+    watch->looked(2);
+    QVERIFY(!watch->changed(2));
+    QCOMPARE(trayTip, QStringLiteral("Velloran"));
+    QVERIFY(!tabs->cell(TabStrip::cellOf(2))->accessibleName().contains(QStringLiteral("changed")));
+}

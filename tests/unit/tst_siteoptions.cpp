@@ -190,7 +190,7 @@ private slots:
         d.local = d.local.addDays(1);
         QCOMPARE(run(d, t, 605000).value(2).size(), 10);
 
-        // Someone using the page: asked again later, once.
+        // Someone using the page: asked again later, once, and its rhythm goes on from then.
         t.setSlot(3, 60000);
         run(d, t, 59900);
         d.advance(100);
@@ -198,6 +198,7 @@ private slots:
         t.retry(3, 5000);
         QCOMPARE(run(d, t, 4900).value(3).size(), 0);
         QCOMPARE(run(d, t, 200).value(3).size(), 1);
+        QCOMPARE(t.dueIn(3), 60000 - 100);
     }
 };
 
