@@ -26,7 +26,7 @@ build=
 only=
 list=$here/scripts/mutants.list
 out=$here/docs/MUTANTS.md
-timeout_s=600
+timeout_s=300
 
 while [[ $# -gt 0 ]]; do
   case $1 in

@@ -5,6 +5,7 @@
 #include "engine/Downloads.h"
 #include "engine/ExternalLinks.h"
 #include "engine/PageDialogs.h"
+#include "engine/PopupWindow.h"
 #include "engine/WebEngineBrowser.h"
 #include "engine/WebPage.h"
 #include "platform/RealServices.h"
@@ -102,6 +103,11 @@ private:
         } else if (path == "/link") {
             body = "<html><head><title>Link</title></head><body style='margin:0'>"
                    "<a href='/page/target' style='display:block;height:50vh'>go</a></body></html>";
+        } else if (path == "/flood") {
+            // Ten windows asked for as it loads, none of them clicked.
+            body = "<html><head><title>Flood</title></head><body><script>"
+                   "for (let i = 0; i < 10; ++i) window.open('/page/p' + i, '', 'width=300,height=200');"
+                   "</script></body></html>";
         } else if (path == "/keys") {
             body = "<html><head><title>Keys</title></head><body><input id=t><p>keys</p></body></html>";
         } else if (path.startsWith("/page/")) {
@@ -226,6 +232,7 @@ private slots:
     void typingStopsAnAutomaticReload();
     void probeAsksTheFrontDoorOnly();
     void certificateExceptionIsForThatCertificate();
+    void popUpsWithoutAClickAreCapped();
 
 private:
     // Runs A, B, C, back, reload, forward on a control; returns its events, step by step.
@@ -683,4 +690,25 @@ void BrowserEngineTest::linkShowsWhereItLeads()
     QVERIFY(pointAt(400, false));
     delete b;
     delete session;
+}
+
+// A page opens at most three windows without the person's click; the rest are refused
+// and the status bar says so.
+void BrowserEngineTest::popUpsWithoutAClickAreCapped()
+{
+    ShownControl shown(m_data.path());
+    QVERIFY(shown.exposed);
+    WebEngineBrowser *b = shown.browser.get();
+    QStringList said;
+    connect(b, &BrowserControl::statusText, this, [&](const QString &text) { said << text; });
+    const auto popups = [] {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            n += qobject_cast<PopupWindow *>(w) != nullptr;
+        return n;
+    };
+    b->Navigate(m_server.url(QStringLiteral("/flood")));
+    QTRY_VERIFY_WITH_TIMEOUT(!said.filter(QStringLiteral("blocked a pop-up")).isEmpty(), 30000);
+    QTest::qWait(500);
+    QCOMPARE(popups(), 3);
 }
