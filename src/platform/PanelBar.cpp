@@ -122,19 +122,33 @@ protected:
         }
 
         if (!badge.isEmpty()) {
-            // A pill in the highlight colours at the cell's end; the text gives way to it.
+            // At the cell's end, in the highlight colour: a dot for a leading "\u25CF",
+            // then the rest in a pill; the text gives way to them.
             const QFontMetrics fm = fontMetrics();
-            const int w = fm.horizontalAdvance(badge) + 8, h = std::min(r.height() - 2 * kFrame - 2, fm.height() + 2);
-            const QRect pill(content.right() - w + 1, r.center().y() - h / 2 + 1, w, h);
+            const int h = std::min(r.height() - 2 * kFrame - 2, fm.height() + 2);
+            const bool dot = badge.startsWith(QChar(0x25CF));
+            const QString count = dot ? badge.mid(1).trimmed() : badge;
             p.save();
             p.setRenderHint(QPainter::Antialiasing);
             p.setPen(Qt::NoPen);
             p.setBrush(pal.color(QPalette::Highlight));
-            p.drawRoundedRect(pill, h / 2.0, h / 2.0);
-            p.setPen(pal.color(QPalette::HighlightedText));
-            p.drawText(pill, Qt::AlignCenter, badge);
+            int right = content.right() + 1;
+            if (!count.isEmpty()) {
+                const int w = fm.horizontalAdvance(count) + 8;
+                const QRect pill(right - w, r.center().y() - h / 2 + 1, w, h);
+                p.drawRoundedRect(pill, h / 2.0, h / 2.0);
+                p.setPen(pal.color(QPalette::HighlightedText));
+                p.drawText(pill, Qt::AlignCenter, count);
+                p.setPen(Qt::NoPen);
+                right = pill.left() - 3;
+            }
+            if (dot) {
+                const int d = std::max(6, h / 2);
+                p.drawEllipse(QRect(right - d, r.center().y() - d / 2 + 1, d, d));
+                right -= d;
+            }
             p.restore();
-            content.setRight(pill.left() - kTextPadding);
+            content.setRight(right - kTextPadding);
         }
 
         if (!m_text.isEmpty() && content.width() > 0) {
