@@ -173,6 +173,8 @@ std::optional<SiteSettings::Data> SiteSettings::parse(const QByteArray &text)
             return std::nullopt;
         }
     }
+    // Options naming only what every site has anyway mean nothing; the file never keeps them.
+    data.options.removeIf([](const auto &site) { return site.value().isDefault(); });
     return data;
 }
 
