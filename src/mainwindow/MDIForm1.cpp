@@ -224,8 +224,14 @@ void MDIForm1::Timer1_Timer()
     const bool due = MinutesElapsed >= s.RefreshMinutes && s.RefreshEvery != 0;
     t.setPolicy(ErrorPolicy::ignoreAll());
     // A page skipped last time (typing in it, or its site down) is tried again each tick.
-    if (!due && s.RefreshEvery != 0)
-        refreshPages(m_ctx.windows.windows(), m_fullScreen, true, t);
+    if (!due && s.RefreshEvery != 0) {
+        // Outside its active hours a page waits for them, skipped reload or not.
+        QList<QWidget *> awake;
+        for (QWidget *w : m_ctx.windows.windows())
+            if (auto *b = qobject_cast<BrowserWindowBase *>(w); !b || m_watch->insideHours(b->slot()))
+                awake.append(w);
+        refreshPages(awake, m_fullScreen, true, t);
+    }
     if (due) {
         // Each page's turn, spread so they do not all load in the same second; pages
         // with a rhythm of their own keep it.
