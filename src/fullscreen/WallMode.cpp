@@ -442,7 +442,9 @@ void WallMode::startTurn()
     if (m_paused)
         return;
     m_turn->start(m_turnMs);
-    m_prepare->start(std::max(0, m_turnMs - std::min(kLeadMaxMs, m_turnMs / 2)));
+    // Half the turn ahead, at most five seconds, and never less than the time to draw.
+    const int lead = std::min({m_turnMs, kLeadMaxMs, std::max(m_turnMs / 2, settleMs + 100)});
+    m_prepare->start(m_turnMs - lead);
     updateProgress();
     if (m_line->isVisible())
         m_tick->start(std::clamp(m_turnMs / std::max(1, width()), 40, 1000));

@@ -7,7 +7,6 @@
 #include "platform/AppContext.h"
 #include "platform/ErrorTrap.h"
 #include "fullscreen/WallMode.h"
-#include "mainwindow/SiteWatch.h"
 #include <QApplication>
 
 void MDIForm1::mnuFullScreen_Click()
@@ -75,7 +74,7 @@ void MDIForm1::mnuWallMode_Click()
     const bool inTray = isHidden();
     auto *wall = new WallMode(
         m_ctx, [frame = QPointer<MDIForm1>(this)] { return frame ? frame->childWindows() : QList<BrowserWindowBase *>(); },
-        [frame = QPointer<MDIForm1>(this)] { return frame ? frame->findChild<SiteWatch *>() : nullptr; });
+        [frame = QPointer<MDIForm1>(this)] { return frame ? frame->siteWatch() : nullptr; });
     connect(wall, &WallMode::ended, this, [this, inTray] {
         if (inTray)
             emit trayLeaveWanted();
