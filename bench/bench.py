@@ -4,26 +4,38 @@ and compares them. bench/run.sh builds everything and calls this; run it by hand
 only with the binaries already built:
 
     python3 bench/bench.py --velloran build/velloran --bare bench/build/bare_engine \
-        [--runs N] [--out DIR] [--idle S] [--cycles C]
+        [--runs N] [--out DIR] [--idle S] [--cycles C] [--growth] [--variants]
 
 Programs: Velloran with refresh on activation off and on, Chromium, and the bare
-engine, each on a fresh persistent profile, started in turn (the order rotates
+engine three ways: drawing exactly as Velloran chooses to on this machine (the same
+environment and engine switches; the limit every target is measured against), the
+same with a hidden tab's view dropped after a minute and made anew when the tab is
+shown (against Velloran's discarded pages), and with OpenGL emulated (not a
+target). Each starts on a fresh persistent profile, in turn (the order rotates
 from run to run so no program always meets cold caches).
 
-Metrics, each taken --runs times, all from one launch except the reload growth:
+Metrics, each taken --runs times, all from one launch except the reload ones:
+  first request process start -> the first document request at the server (s)
   visible       process start -> the front page drawn after its load (s)
   launch        process start -> the eighth page's load beacon (s)
-  memory        Pss of everything the program started, 5 s after the last beacon (MiB)
+  memory        Pss of everything the program started, 5 s after the last beacon (MiB),
+                also split by kind of process (browser, renderer, zygote, gpu, utility)
   memory_late   the same one minute later (MiB)
   idle CPU      utime+stime of the same processes over --idle seconds after that
   tab click     a real click on another tab -> that page drawn (ms; for Velloran with
-                refresh on activation, onto a page discarded a minute before)
-  reload        F5 on the page in front -> the page drawn again (ms)
+                refresh on activation, onto a page discarded a minute before); and
+                the click -> the reachability probe (HEAD) and the document request
+  reload        F5 on the page in front -> the page drawn again (ms), after a click
+                into the page
+  timed reload  each timed reload's document request -> its load beacon, and the
+                reachability probe before it -> the request (ms)
   reload growth Pss growth from cycle 10 to cycle --cycles of timed reloads (%)
+--growth: launch and memory with 1, 2, 4 and 8 sites (Velloran, bare, Chromium) and
+the cost of each added site. --variants: one of Velloran's features at a time
+(spell checking, its page script, its toolbars) added to the bare engine, and
+spelling taken from Velloran, each against its base in the same runs.
 "Everything the program started" is its process tree plus any process carrying
 the run's mark in its environment (a daemon it spawned that left the tree).
-results.csv also holds, per run, the time to the first page request, the number
-of processes and the mean time per reload cycle.
 """
 
 import argparse
@@ -51,27 +63,49 @@ import harness  # noqa: E402  (Desktop, data files, process handling)
 import scenario  # noqa: E402  (screen grabs, Velloran's tab strip)
 
 SITES = 8
-PROGRAMS = ["velloran", "velloran_roa", "chromium", "bare"]
+# "bare" is the bare engine drawing as Velloran does on this machine (the limit the
+# targets are measured against); "bare_gl" is it with OpenGL emulated on the processor.
+PROGRAMS = ["velloran", "velloran_roa", "chromium", "bare", "bare_new", "bare_gl"]
 LABELS = {"velloran": "Velloran", "velloran_roa": "Velloran RoA", "chromium": "Chromium",
-          "bare": "bare engine"}
+          "bare": "bare engine", "bare_new": "bare engine, new view",
+          "bare_gl": "bare engine, OpenGL"}
 VELLORANS = ("velloran", "velloran_roa")
 # With --before: an earlier Velloran binary in the same run, for before/after tables.
 BEFORE = {"before": "velloran", "before_roa": "velloran_roa"}
 LABELS.update(before="Before", before_roa="Before RoA")
-# With --bare-software: the bare engine drawing in software as Velloran does without a
-# GPU, to show what the same switches give a program without Velloran's own work.
-EXTRA = {"bare_sw": "bare engine, software"}
-LABELS.update(EXTRA)
-OPTIONAL = list(BEFORE) + list(EXTRA)
+# With --variants: one feature of Velloran's at a time, added to the bare engine or
+# taken from Velloran, each against its own base in the same runs.
+VARIANTS = {"velloran_nospell": "Velloran, no spelling", "bare_spell": "bare + spelling",
+            "bare_scripts": "bare + page script", "bare_toolbars": "bare + toolbars",
+            "bare_all": "bare + all three"}
+LABELS.update(VARIANTS)
+VARIANT_PAIRS = [("spelling, in Velloran", "velloran", "velloran_nospell"),
+                 ("spelling, in the bare engine", "bare_spell", "bare"),
+                 ("page script", "bare_scripts", "bare"),
+                 ("toolbars", "bare_toolbars", "bare"),
+                 ("all three", "bare_all", "bare")]
+OPTIONAL = list(BEFORE)
+BARES = ("bare", "bare_new", "bare_gl", "bare_spell", "bare_scripts", "bare_toolbars", "bare_all")
+# With --growth: these, on 1, 2, 4 and 8 sites.
+GROWTH_PROGRAMS = ["velloran", "bare", "chromium"]
+GROWTH_SITES = (1, 2, 4, 8)
+# Ratio columns of the main table: (numerator, denominator).
+RATIOS = [("velloran", "bare"), ("velloran_roa", "bare"), ("velloran_roa", "bare_new"),
+          ("velloran", "bare_gl"), ("velloran", "chromium"), ("velloran_roa", "chromium")]
 METRICS = [
     # key, label, unit, decimals
+    ("first_request", "launch → first page request", "s", 2),
     ("visible", "launch → front page shown", "s", 2),
     ("launch", "launch → 8 loaded", "s", 2),
     ("memory", "memory at settle (PSS)", "MiB", 0),
     ("memory_late", "memory 1 min later", "MiB", 0),
     ("idle_cpu", "idle CPU", "% core", 3),
     ("tabclick", "tab click → shown", "ms", 0),
+    ("click_probe", "tab click → probe (HEAD)", "ms", 0),
+    ("click_request", "tab click → page request", "ms", 0),
     ("reload", "F5 → shown", "ms", 0),
+    ("timed_reload", "timed reload: request → loaded", "ms", 0),
+    ("probe_lead", "timed reload: probe → request", "ms", 0),
     ("reload_growth", "reload-cycle PSS growth", "%", 1),
 ]
 CLK_TCK = os.sysconf("SC_CLK_TCK")
@@ -105,7 +139,7 @@ class Sites:
         self.pages = pages
         self.beacons = []
         self.shown = []     # (site, monotonic) of /shown: a loaded page drawn on screen
-        self.requests = []  # (site, path, monotonic) of every page and asset request
+        self.requests = []  # (site, path, monotonic, method) of every page and asset request
         self.lock = threading.Lock()
         self.servers = []
         self.port = None
@@ -136,7 +170,7 @@ class Sites:
                     return self.reply(204, "text/plain", b"", "no-store", head)
                 site = int(self.server.server_address[0].rsplit(".", 1)[1])
                 with sites.lock:
-                    sites.requests.append((site, parsed.path, now))
+                    sites.requests.append((site, parsed.path, now, self.command))
                 name = parsed.path.lstrip("/") or "index.html"
                 path = os.path.join(sites.pages, f"site{site}", name)
                 if "/" in name or not os.path.isfile(path):
@@ -200,21 +234,32 @@ class Sites:
     def first_request(self):
         """Arrival time of the first request for any site's document, or None."""
         with self.lock:
-            times = [t for _, path, t in self.requests if path in ("/", "/index.html")]
+            times = [t for _, path, t, m in self.requests if path in ("/", "/index.html") and m == "GET"]
         return min(times) if times else None
 
-    def counts(self):
+    def documents(self, site=None, after=0.0, method="GET"):
+        """Arrival times of document requests (GET, or HEAD: a reachability probe)."""
         with self.lock:
-            c = {n: 0 for n in range(1, SITES + 1)}
+            return sorted(t for s, path, t, m in self.requests
+                          if path in ("/", "/index.html") and m == method and t > after
+                          and (site is None or s == site))
+
+    def beacon_times(self, site, after=0.0):
+        with self.lock:
+            return sorted(t for s, t in self.beacons if s == site and t > after)
+
+    def counts(self, n=SITES):
+        with self.lock:
+            c = {k: 0 for k in range(1, n + 1)}
             for site, _ in self.beacons:
                 if site in c:
                     c[site] += 1
             return c
 
-    def nth_times(self, k):
+    def nth_times(self, k, n=SITES):
         """Arrival time of each site's k-th beacon (1-based), None where missing."""
         with self.lock:
-            seen = {n: [] for n in range(1, SITES + 1)}
+            seen = {i: [] for i in range(1, n + 1)}
             for site, t in self.beacons:
                 if site in seen:
                     seen[site].append(t)
@@ -231,16 +276,16 @@ class Sites:
             time.sleep(0.01)
         return None
 
-    def wait_round(self, k, timeout, alive):
-        """Waits until every site has sent k beacons; True on success."""
+    def wait_round(self, k, timeout, alive, n=SITES):
+        """Waits until each of the first n sites has sent k beacons; True on success."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            if min(self.counts().values()) >= k:
+            if min(self.counts(n).values()) >= k:
                 return True
             if not alive():
                 return False
-            time.sleep(0.05)
-        return min(self.counts().values()) >= k
+            time.sleep(0.02)
+        return min(self.counts(n).values()) >= k
 
 
 # ---------------------------------------------------------------------------
@@ -309,6 +354,68 @@ def pss_kib(pids):
     return total
 
 
+def _engine_type(pid):
+    """The --type= of an engine process, None for another program, "" when gone."""
+    try:
+        with open(f"/proc/{pid}/cmdline", "rb") as f:
+            argv = [a.decode("latin-1") for a in f.read().split(b"\0") if a]
+    except OSError:
+        return ""
+    return next((a.split("=", 1)[1] for a in argv if a.startswith("--type=")), None), argv
+
+
+def process_class(pid, root):
+    """What a process is, from its command line: browser (the program itself),
+    renderer, gpu, utility:<service>, zygote, or the name of anything else."""
+    if pid == root:
+        return "browser"
+    got = _engine_type(pid)
+    if not got:
+        return "gone"
+    kind, argv = got
+    if kind is None:
+        return os.path.basename(argv[0]) if argv else "other"
+    if kind == "zygote":
+        # A zygote's children keep its command line; a renderer is told by its
+        # compositor thread.
+        st = _stat(pid)
+        parent = _engine_type(st[0]) if st else ""
+        if parent and parent[0] == "zygote":
+            try:
+                threads = {open(f"/proc/{pid}/task/{t}/comm").read().strip()
+                           for t in os.listdir(f"/proc/{pid}/task")}
+            except OSError:
+                threads = set()
+            return "renderer" if "Compositor" in threads else "zygote child"
+    if kind == "gpu-process":
+        return "gpu"
+    if kind == "utility":
+        sub = next((a.split("=", 1)[1] for a in argv if a.startswith("--utility-sub-type=")), "")
+        # network.mojom.NetworkService -> network
+        return "utility:" + (sub.split(".")[0] if sub else "other")
+    return kind
+
+
+def pss_split(procs, root):
+    """{class: [Pss MiB of each process of that class]}."""
+    out = {}
+    for pid in procs:
+        kib = pss_kib([pid])
+        if kib:
+            out.setdefault(process_class(pid, root), []).append(kib / 1024.0)
+    return out
+
+
+def add_split(results, run, kind, split):
+    """Each class's total, the renderers' count and each renderer's median."""
+    for cls, vals in split.items():
+        results.add(run, kind, "pss:" + cls, sum(vals))
+    rend = split.get("renderer", [])
+    results.add(run, kind, "renderers", len(rend))
+    if rend:
+        results.add(run, kind, "pss_each_renderer", statistics.median(rend))
+
+
 def cpu_ticks(root, mark=None):
     return {pid: st[2] for pid, st in tree(root, mark).items()}
 
@@ -364,17 +471,30 @@ def _private_xdg(env, base):
         env[var] = path
 
 
+def software_drawing():
+    """Whether Velloran draws in software here (engine/Rendering.cpp's choice for a
+    person who set nothing): no GPU render node, or emulated OpenGL asked for."""
+    gl = os.environ.get("LIBGL_ALWAYS_SOFTWARE", "")
+    node = os.path.isdir("/dev/dri") and any(n.startswith("renderD") for n in os.listdir("/dev/dri"))
+    return not node or (gl not in ("", "0") and gl.lower() != "false")
+
+
 def start_program(kind, args, env, urls, reload_ms=None):
     tmp = tempfile.mkdtemp(prefix=f"bench-{kind}-")
     env = dict(env)
     env.pop("QTWEBENGINE_CHROMIUM_FLAGS", None)
     mark = uuid.uuid4().hex
     env[MARK] = mark
-    if kind in VELLORANS or kind in BEFORE:
+    if kind in VELLORANS or kind in BEFORE or kind == "velloran_nospell":
         binary = args.before if kind in BEFORE else args.velloran
         kind = BEFORE.get(kind, kind)
         if args.velloran_flags:
             env["QTWEBENGINE_CHROMIUM_FLAGS"] = args.velloran_flags
+        if kind == "velloran_nospell":
+            # A dictionaries folder with none in it: Velloran checks no spelling.
+            empty = os.path.join(tmp, "no-dictionaries")
+            os.makedirs(empty, exist_ok=True)
+            env["QTWEBENGINE_DICTIONARIES_PATH"] = empty
         # Tabbed; with reloads, every tick of a shortened minute reloads all pages.
         roa = -1 if kind == "velloran_roa" else 0
         ini = [roa, -1, 1, 0, 0, -1] if reload_ms else [roa, 0, 1, 0, 0, -1]
@@ -386,11 +506,11 @@ def start_program(kind, args, env, urls, reload_ms=None):
         return Running(app.proc, tmp, app.err_path, mark)
     err = os.path.join(tmp, f"{kind}.err")
     out = None
-    if kind == "bare_sw":
-        env.update(QT_QUICK_BACKEND="software", QT_XCB_GL_INTEGRATION="none",
-                   QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu")
-        kind = "bare"
-    if kind == "bare":
+    if kind in BARES:
+        if kind != "bare_gl" and software_drawing():
+            # What Velloran's start-up sets on a machine without a GPU.
+            env.update(QT_QUICK_BACKEND="software", QT_XCB_GL_INTEGRATION="none",
+                       QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu")
         if harness.is_root():
             env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
         _private_xdg(env, tmp)
@@ -398,6 +518,15 @@ def start_program(kind, args, env, urls, reload_ms=None):
         cmd = [args.bare, "--data", os.path.join(tmp, "profile")]
         if reload_ms:
             cmd += ["--reload-ms", str(reload_ms)]
+        if kind in ("bare_spell", "bare_all"):
+            cmd += ["--spellcheck", args.dictionaries]
+        if kind in ("bare_scripts", "bare_all"):
+            cmd += ["--edit-watcher"]
+        if kind in ("bare_toolbars", "bare_all"):
+            cmd += ["--toolbars", os.path.join(TREE, "resources", "icons")]
+        if kind == "bare_new":
+            # Velloran discards a page hidden a minute (with refresh on activation on).
+            cmd += ["--drop-hidden-ms", "60000"]
         cmd += urls
     elif kind == "chromium":
         _private_xdg(env, tmp)
@@ -444,6 +573,7 @@ def measure_loaded(kind, args, desk, sites, results, run):
         procs = app.procs()
         results.add(run, kind, "memory", pss_kib(procs) / 1024.0)
         results.add(run, kind, "processes", len(procs))
+        add_split(results, run, kind, pss_split(procs, app.pid))
         # A minute on: pages out of sight have had their minute.
         time.sleep(max(0.0, last + args.settle + args.late - time.monotonic()))
         procs = app.procs()
@@ -476,7 +606,7 @@ def _tab_points(kind, desk, app):
             return None
         row, cells = strip
         return [((a + b) // 2, row) for a, b in cells[:SITES]]
-    if kind in ("bare", "bare_sw"):
+    if kind in BARES:
         try:
             with open(app.out_path) as f:
                 found = re.findall(r"TAB (\d+) (-?\d+) (-?\d+)", f.read())
@@ -494,7 +624,7 @@ def measure_clicks(kind, args, desk, sites, results, run, app):
     if points is None:
         log(f"  {kind}: tabs not found, no tab click")
         return
-    times = []
+    times, requests, probes, notes = [], [], [], []
     for site in range(2, 2 + args.clicks):
         t = time.monotonic()
         if kind == "chromium":
@@ -508,19 +638,66 @@ def measure_clicks(kind, args, desk, sites, results, run, app):
             return
         times.append(1000.0 * (shown - t))
         time.sleep(1.0)
+        # Where the time went: the reachability probe (HEAD), the document request.
+        gets = sites.documents(site, t)
+        heads = sites.documents(site, t, "HEAD")
+        if gets and gets[0] < shown:
+            requests.append(1000.0 * (gets[0] - t))
+        if heads and heads[0] < shown:
+            probes.append(1000.0 * (heads[0] - t))
+        if gets or heads:
+            notes.append(f"{len(gets)} GET{'' if not heads else f', HEAD at {1000.0 * (heads[0] - t):.0f}'}"
+                         + (f", GET at {1000.0 * (gets[0] - t):.0f}" if gets else ""))
     results.add(run, kind, "tabclick", statistics.median(times))
+    if requests:
+        results.add(run, kind, "click_request", statistics.median(requests))
+    if probes:
+        results.add(run, kind, "click_probe", statistics.median(probes))
     front = 1 + args.clicks
+    # Into the page first, as a person reading it would be: Velloran leaves F5 to the
+    # frame (Tile) unless the page has the keyboard. The same for every program.
+    _, geo = harness._x(["xdotool", "getactivewindow", "getwindowgeometry", "--shell"], desk.env)
+    geo = dict(line.split("=", 1) for line in geo.split() if "=" in line)
+    if {"X", "Y", "WIDTH", "HEIGHT"} <= geo.keys():
+        x = int(geo["X"]) + int(geo["WIDTH"]) * 45 // 100
+        y = int(geo["Y"]) + int(geo["HEIGHT"]) * 70 // 100
+        harness._x(["xdotool", "mousemove", str(x), str(y), "click", "1"], desk.env)
+        time.sleep(1.0)
+    velloran = kind in VELLORANS or kind in BEFORE
+    keys = args.velloran_reload_keys.split() if velloran else ["F5"]
     t = time.monotonic()
-    # Velloran's F5 tiles the windows; its View > Refresh is the reload.
-    keys = ["alt+v", "r"] if kind in VELLORANS or kind in BEFORE else ["F5"]
     harness._x(["xdotool", "key", "--delay", "30", *keys], desk.env)
     shown = sites.wait_shown(front, t, 30, app.alive)
     if shown is None:
         log(f"  {kind}: F5 did not show page {front} again within 30 s")
         return
     results.add(run, kind, "reload", 1000.0 * (shown - t))
-    log(f"  {kind}: tab clicks {', '.join(f'{v:.0f}' for v in times)} ms, "
-        f"F5 {1000.0 * (shown - t):.0f} ms")
+    heads = [h for h in sites.documents(front, t, "HEAD") if h < shown]
+    log(f"  {kind}: tab clicks {', '.join(f'{v:.0f}' for v in times)} ms "
+        f"({'; '.join(notes)}), F5 {1000.0 * (shown - t):.0f} ms"
+        + (f" after {len(heads)} probe(s)" if heads else ""))
+
+
+def add_reload_times(kind, sites, results, run):
+    """Each timed reload from its document request to the page's load beacon, and,
+    where a reachability probe (HEAD) went first, from the probe to the request."""
+    loads, leads = [], []
+    for site in range(1, SITES + 1):
+        gets = sites.documents(site)
+        beacons = sites.beacon_times(site)
+        heads = sites.documents(site, method="HEAD")
+        for a, b in zip(gets, gets[1:] + [float("inf")]):
+            done = [x for x in beacons if a < x < b]
+            if done and a > gets[0]:  # reloads only, not the first load
+                loads.append(1000.0 * (done[0] - a))
+        for h in heads:
+            nxt = [g for g in gets if g > h]
+            if nxt:
+                leads.append(1000.0 * (nxt[0] - h))
+    if loads:
+        results.add(run, kind, "timed_reload", statistics.median(loads))
+    if leads:
+        results.add(run, kind, "probe_lead", statistics.median(leads))
 
 
 def measure_reloads(kind, args, desk, sites, results, run):
@@ -544,9 +721,40 @@ def measure_reloads(kind, args, desk, sites, results, run):
             samples[cycle] = pss_kib(app.procs())
             log(f"  {kind}: cycle {cycle}: {samples[cycle] / 1024:.0f} MiB")
         span = time.monotonic() - t_start
+        add_reload_times(kind, sites, results, run)
         results.add(run, kind, "reload_growth",
                     100.0 * (samples[args.cycles] - samples[early]) / samples[early])
         results.add(run, kind, "reload_cycle_s", span / args.cycles)
+    finally:
+        app.stop()
+
+
+def measure_quick(kind, args, desk, sites, results, run, n=SITES, suffix=""):
+    """Launch to n sites loaded, the front page shown and the first page request, and
+    memory at settle (with its split by process when n is all eight)."""
+    sites.reset()
+    t0 = time.monotonic()
+    app = start_program(kind, args, desk.env, sites.urls()[:n])
+    try:
+        if not sites.wait_round(1, args.load_timeout, app.alive, n):
+            log(f"  {kind}: only {sum(1 for c in sites.counts(n).values() if c)} of {n} pages "
+                f"loaded in {args.load_timeout} s\n{app.err_tail()}")
+            return
+        last = max(sites.nth_times(1, n).values())
+        results.add(run, kind, "launch" + suffix, last - t0)
+        shown = sites.wait_shown(1, t0, 10, app.alive)
+        if shown is not None:
+            results.add(run, kind, "visible" + suffix, shown - t0)
+        first = sites.first_request()
+        if first is not None:
+            results.add(run, kind, "first_request" + suffix, first - t0)
+        time.sleep(max(0.0, last + args.settle - time.monotonic()))
+        procs = app.procs()
+        mem = pss_kib(procs) / 1024.0
+        results.add(run, kind, "memory" + suffix, mem)
+        if n == SITES:
+            add_split(results, run, kind, pss_split(procs, app.pid))
+        log(f"  {kind}, {n} site(s): loaded {last - t0:.2f} s, {mem:.0f} MiB")
     finally:
         app.stop()
 
@@ -568,6 +776,20 @@ class Results:
         vals = self.values(program, metric)
         return statistics.median(vals) if vals else None
 
+    def programs(self):
+        seen = []
+        for _, p, _, _ in self.rows:
+            if p not in seen:
+                seen.append(p)
+        return seen
+
+    def metrics(self):
+        seen = []
+        for _, _, m, _ in self.rows:
+            if m not in seen:
+                seen.append(m)
+        return seen
+
 
 def fmt(vals, decimals):
     if not vals:
@@ -584,8 +806,15 @@ def ratio(a, b):
     return a / b
 
 
+def grid(head, rows):
+    widths = [max(len(r[i]) for r in [head] + rows) for i in range(len(head))]
+    line = lambda r: " | ".join(c.ljust(w) for c, w in zip(r, widths)).rstrip()  # noqa: E731
+    return "\n".join([line(head), "-+-".join("-" * w for w in widths)] + [line(r) for r in rows])
+
+
 def targets(res):
-    """(label, verdict, detail) for each target; verdict is PASS, MISS or n/a."""
+    """(label, verdict, detail) for each target; verdict is PASS, MISS or n/a.
+    The limit is the bare engine drawing as Velloran does here."""
     med = res.median
     out = []
 
@@ -600,55 +829,148 @@ def targets(res):
           ratio(med("velloran", "launch"), med("bare", "launch")), 1.05)
     check("memory at settle: Velloran/bare ≤ 1.03",
           ratio(med("velloran", "memory"), med("bare", "memory")), 1.03)
+    check("F5 → shown: Velloran/bare ≤ 1.05",
+          ratio(med("velloran", "reload"), med("bare", "reload")), 1.05)
     check("front page shown: Velloran ≤ bare", med("velloran", "visible"), med("bare", "visible"), " s")
     check("memory 1 min later, RoA: Velloran/Chromium ≤ 0.5",
           ratio(med("velloran_roa", "memory_late"), med("chromium", "memory_late")), 0.5)
     for kind in VELLORANS:
         check(f"idle CPU, {LABELS[kind]} ≤ 0.1 % of a core", med(kind, "idle_cpu"), 0.1, " %")
-    check("RoA tab click onto a discarded page ≤ its F5", med("velloran_roa", "tabclick"),
-          med("velloran_roa", "reload"), " ms")
+    check("RoA click onto a discarded page: Velloran RoA/bare new view ≤ 1.1",
+          ratio(med("velloran_roa", "tabclick"), med("bare_new", "tabclick")), 1.1)
     check("reload-cycle growth ≤ 5 %", med("velloran", "reload_growth"), 5.0, " %")
     return out
 
 
 def table(res):
     shown = [p for p in PROGRAMS + OPTIONAL if res.values(p, "launch") or p in PROGRAMS]
-    others = ["bare", "chromium"] + [p for p in EXTRA if res.values(p, "launch")]
-    head = (["metric"] + [LABELS[p] for p in shown]
-            + [f"{LABELS[v]}/{LABELS[o]}" for o in others for v in VELLORANS])
+    pairs = [(a, b) for a, b in RATIOS if res.values(a, "launch") and res.values(b, "launch")]
+    pairs += [(b, "bare") for b in BEFORE if res.values(b, "launch")]
+    head = ["metric"] + [LABELS[p] for p in shown] + [f"{LABELS[a]}/{LABELS[b]}" for a, b in pairs]
     rows = []
     for key, label, unit, dec in METRICS:
         cells = [f"{label} ({unit})"]
         for p in shown:
             cells.append(fmt(res.values(p, key), dec))
-        for other in others:
-            for v in VELLORANS:
-                x = ratio(res.median(v, key), res.median(other, key))
-                cells.append(f"{x:.2f}" if x is not None else "n/a")
+        for a, b in pairs:
+            x = ratio(res.median(a, key), res.median(b, key))
+            cells.append(f"{x:.2f}" if x is not None else "n/a")
         rows.append(cells)
-    widths = [max(len(r[i]) for r in [head] + rows) for i in range(len(head))]
-    line = lambda r: " | ".join(c.ljust(w) for c, w in zip(r, widths))  # noqa: E731
-    out = [line(head), "-+-".join("-" * w for w in widths)] + [line(r) for r in rows]
-    return "\n".join(out)
+    return grid(head, rows)
+
+
+def split_table(res, programs, base=("velloran", "bare")):
+    """Pss at settle by kind of process (median over runs, MiB), and the difference
+    between the two programs of `base`."""
+    programs = [p for p in programs if res.values(p, "memory")]
+    classes = sorted({m[4:] for m in res.metrics() if m.startswith("pss:")
+                      and any(res.values(p, m) for p in programs)},
+                     key=lambda c: (c != "browser", c != "renderer", c))
+    diff = base[0] in programs and base[1] in programs
+    head = ["process (PSS, MiB)"] + [LABELS[p] for p in programs]
+    if diff:
+        head.append(f"{LABELS[base[0]]} − {LABELS[base[1]]}")
+    rows = []
+
+    def row(name, metric, dec=1):
+        cells = [name]
+        for p in programs:
+            v = res.median(p, metric)
+            cells.append(f"{v:.{dec}f}" if v is not None else "–")
+        if diff:
+            a, b = res.median(base[0], metric), res.median(base[1], metric)
+            cells.append(f"{(a or 0) - (b or 0):+.{dec}f}" if a is not None or b is not None else "–")
+        rows.append(cells)
+
+    for c in classes:
+        row(c + (" (all)" if c == "renderer" else ""), "pss:" + c)
+    row("renderer (each, median)", "pss_each_renderer")
+    row("renderers (count)", "renderers", 0)
+    row("total", "memory")
+    return grid(head, rows)
+
+
+def slope(points):
+    """Least-squares slope of (x, y) points, or None."""
+    if len(points) < 2:
+        return None
+    mx = statistics.mean(x for x, _ in points)
+    my = statistics.mean(y for _, y in points)
+    den = sum((x - mx) ** 2 for x, _ in points)
+    return sum((x - mx) * (y - my) for x, y in points) / den if den else None
+
+
+def growth_table(res):
+    programs = [p for p in GROWTH_PROGRAMS if any(res.values(p, f"launch@{n}") for n in GROWTH_SITES)]
+    head = ["sites"] + [f"{LABELS[p]} loaded (s)" for p in programs] + [f"{LABELS[p]} PSS (MiB)" for p in programs]
+    rows = []
+    for n in GROWTH_SITES:
+        rows.append([str(n)] + [fmt(res.values(p, f"launch@{n}"), 2) for p in programs]
+                    + [fmt(res.values(p, f"memory@{n}"), 0) for p in programs])
+    slopes = {}
+    cells = ["per added site"]
+    for metric, dec, unit in (("launch", 3, " s"), ("memory", 1, " MiB")):
+        for p in programs:
+            pts = [(n, res.median(p, f"{metric}@{n}")) for n in GROWTH_SITES
+                   if res.median(p, f"{metric}@{n}") is not None]
+            slopes[(p, metric)] = k = slope(pts)
+            cells.append(f"{k:+.{dec}f}{unit}" if k is not None else "n/a")
+    rows.append(cells)
+    out = grid(head, rows)
+    if ("velloran", "memory") in slopes and ("bare", "memory") in slopes \
+            and None not in (slopes[("velloran", "memory")], slopes[("bare", "memory")]):
+        out += (f"\nEach added site, Velloran against the bare engine: "
+                f"{1000 * (slopes[('velloran', 'launch')] - slopes[('bare', 'launch')]):+.0f} ms to load, "
+                f"{slopes[('velloran', 'memory')] - slopes[('bare', 'memory')]:+.1f} MiB.")
+    return out
+
+
+VARIANT_ROWS = [("first_request", "launch → first page request", "s", 2),
+                ("visible", "launch → front page shown", "s", 2),
+                ("launch", "launch → 8 loaded", "s", 2),
+                ("memory", "memory at settle (PSS)", "MiB", 1),
+                ("pss:browser", "browser process (PSS)", "MiB", 1),
+                ("pss:renderer", "renderers (PSS, all)", "MiB", 1),
+                ("pss_each_renderer", "each renderer (PSS)", "MiB", 1)]
+
+
+def variants_table(res):
+    programs = [p for p in ["velloran", "velloran_nospell", "bare", "bare_spell", "bare_scripts",
+                            "bare_toolbars", "bare_all"] if res.values(p, "launch")]
+    head = ["metric"] + [LABELS[p] for p in programs]
+    rows = [[f"{label} ({unit})"] + [fmt(res.values(p, key), dec) for p in programs]
+            for key, label, unit, dec in VARIANT_ROWS]
+    out = grid(head, rows)
+    pairs = [(name, a, b) for name, a, b in VARIANT_PAIRS if res.values(a, "launch") and res.values(b, "launch")]
+    head = ["cost of (with − without, medians)"] + [f"{label} ({unit})" for _, label, unit, _ in VARIANT_ROWS]
+    rows = []
+    for name, a, b in pairs:
+        cells = [name]
+        for key, _, _, dec in VARIANT_ROWS:
+            x, y = res.median(a, key), res.median(b, key)
+            cells.append(f"{x - y:+.{dec}f}" if x is not None and y is not None else "n/a")
+        rows.append(cells)
+    return out + "\n\n" + grid(head, rows) if rows else out
 
 
 def write_csv(res, path):
     units = {k: u for k, _, u, _ in METRICS}
-    units.update(processes="count", processes_late="count", reload_cycle_s="s", first_request="s")
+    units.update(processes="count", processes_late="count", reload_cycle_s="s", renderers="count",
+                 click_probe="ms")
     with open(path, "w", newline="") as f:
         w = csv.writer(f)
         w.writerow(["metric", "unit", "program", "run", "value"])
-        keys = [k for k, *_ in METRICS] + ["first_request", "processes", "processes_late", "reload_cycle_s"]
-        for key in keys:
-            for p in PROGRAMS + OPTIONAL:
+        for key in res.metrics():
+            unit = units.get(key.split("@")[0], "MiB" if key.startswith("pss") else "")
+            for p in res.programs():
                 vals = res.values(p, key)
                 for run, prog, m, v in res.rows:
                     if prog == p and m == key:
-                        w.writerow([key, units[key], p, run, f"{v:.4f}"])
+                        w.writerow([key, unit, p, run, f"{v:.4f}"])
                 if vals:
                     for name, agg in (("median", statistics.median(vals)), ("min", min(vals)),
                                       ("max", max(vals))):
-                        w.writerow([key, units[key], p, name, f"{agg:.4f}"])
+                        w.writerow([key, unit, p, name, f"{agg:.4f}"])
 
 
 def chart(res, verdicts, path, title):
@@ -660,8 +982,8 @@ def chart(res, verdicts, path, title):
         log("matplotlib is missing: no chart (apt-get install python3-matplotlib)")
         return False
     colors = {"velloran": "#1f6feb", "velloran_roa": "#54aeff", "chromium": "#d1242f", "bare": "#6e7781",
-              "before": "#8250df", "before_roa": "#c297ff", "bare_sw": "#afb8c1"}
-    fig, axes = plt.subplots(3, 3, figsize=(16, 12))
+              "before": "#8250df", "before_roa": "#c297ff", "bare_gl": "#afb8c1", "bare_new": "#8c959f"}
+    fig, axes = plt.subplots(4, 4, figsize=(20, 16))
     limits = {"idle_cpu": 0.1, "reload_growth": 5.0}
     for ax, (key, label, unit, dec) in zip(axes.flat, METRICS):
         xs, names = [], []
@@ -673,7 +995,7 @@ def chart(res, verdicts, path, title):
                 ax.text(i, 0, "n/a", ha="center", va="bottom", color="#888")
                 continue
             med = statistics.median(vals)
-            ax.bar(i, med, color=colors[p], alpha=0.8, width=0.6,
+            ax.bar(i, med, color=colors.get(p, "#888"), alpha=0.8, width=0.6,
                    yerr=[[med - min(vals)], [max(vals) - med]], capsize=6)
             ax.scatter([i] * len(vals), vals, color="black", s=10, zorder=3)
             ax.annotate(f"{med:.{dec}f}", (i, med), textcoords="offset points", xytext=(0, 4),
@@ -681,26 +1003,34 @@ def chart(res, verdicts, path, title):
         if key in limits:
             ax.axhline(limits[key], color="#bf8700", ls="--", lw=1.2, label=f"target {limits[key]:g}")
             ax.legend(loc="upper right", fontsize=8)
-        bm, cm = res.median("bare", key), res.median("chromium", key)
+        bm, cm, nm = res.median("bare", key), res.median("chromium", key), res.median("bare_new", key)
         relative = {"launch": (bm, 1.05, "1.05 × bare"), "memory": (bm, 1.03, "1.03 × bare"),
-                    "visible": (bm, 1.0, "bare"), "memory_late": (cm, 0.5, "0.5 × Chromium")}
+                    "visible": (bm, 1.0, "bare"), "memory_late": (cm, 0.5, "0.5 × Chromium"),
+                    "reload": (bm, 1.05, "1.05 × bare"), "tabclick": (nm, 1.1, "1.1 × bare new view")}
         if key in relative and relative[key][0]:
             base, factor, name = relative[key]
             ax.axhline(factor * base, color="#bf8700", ls="--", lw=1.2, label=name)
             ax.legend(loc="upper right", fontsize=8)
-        ax.set_xticks(xs, names, fontsize=8)
+        ax.set_xticks(xs, names, fontsize=7, rotation=20)
         ax.set_title(label)
         ax.set_ylabel(unit)
         ax.set_ylim(bottom=min(0, ax.get_ylim()[0]))
+    for ax in list(axes.flat)[len(METRICS):]:
+        ax.axis("off")
     last = axes.flat[-1]
-    last.axis("off")
     lines = [f"{verdict:4}  {name}\n        {detail}" for name, verdict, detail in verdicts]
-    last.text(0.0, 1.0, "Targets\n\n" + "\n".join(lines), va="top", family="monospace", fontsize=9)
+    last.text(0.0, 1.0, "Targets\n\n" + "\n".join(lines), va="top", family="monospace", fontsize=8)
     fig.suptitle(title)
     fig.tight_layout()
-    fig.savefig(path, dpi=100)
+    fig.savefig(path, dpi=90)
     plt.close(fig)
     return True
+
+
+def machine_state():
+    with open("/proc/loadavg") as f:
+        load = " ".join(f.read().split()[:3])
+    return f"load average {load} at {datetime.datetime.utcnow():%Y-%m-%d %H:%M} UTC, {os.cpu_count()} cores"
 
 
 # ---------------------------------------------------------------------------
@@ -713,7 +1043,7 @@ def main():
     ap.add_argument("--before", default=None,
                     help="an earlier Velloran binary, measured alongside (Before, Before RoA)")
     ap.add_argument("--pages", default=os.path.join(HERE, "pages"))
-    ap.add_argument("--runs", type=int, default=5)
+    ap.add_argument("--runs", type=int, default=5, help="runs of the full comparison (0 skips it)")
     ap.add_argument("--out", default=None)
     ap.add_argument("--idle", type=float, default=60.0, help="idle CPU window, seconds")
     ap.add_argument("--settle", type=float, default=5.0, help="wait after the last load before memory")
@@ -726,10 +1056,20 @@ def main():
     ap.add_argument("--late", type=float, default=60.0,
                     help="seconds from the first memory sample to the second")
     ap.add_argument("--clicks", type=int, default=3, help="tab clicks per launch (tabs 2, 3, ...)")
-    ap.add_argument("--bare-software", action="store_true",
-                    help="also the bare engine drawing in software (bare_sw)")
+    ap.add_argument("--bare-software", action="store_true", help=argparse.SUPPRESS)  # now always
     ap.add_argument("--programs", default=",".join(PROGRAMS),
                     help="comma-separated subset of " + ",".join(PROGRAMS))
+    ap.add_argument("--growth", action="store_true",
+                    help="also launch and memory on 1, 2, 4 and 8 sites (" + ", ".join(GROWTH_PROGRAMS) + ")")
+    ap.add_argument("--growth-runs", type=int, default=3)
+    ap.add_argument("--variants", action="store_true",
+                    help="also one feature at a time: spelling, page script, toolbars (" +
+                         ", ".join(VARIANTS) + ")")
+    ap.add_argument("--variant-runs", type=int, default=3)
+    ap.add_argument("--dictionaries", default=os.path.join(TREE, "build", "qtwebengine_dictionaries"),
+                    help="the dictionaries Velloran's build carries, for the bare engine's spelling")
+    ap.add_argument("--velloran-reload-keys", default="F5",
+                    help="the keys that reload Velloran's page in front (xdotool names)")
     ap.add_argument("--velloran-flags", default="",
                     help="QTWEBENGINE_CHROMIUM_FLAGS for Velloran (for experiments)")
     ap.add_argument("--shots", action="store_true", help="screenshot each program once loaded")
@@ -738,18 +1078,20 @@ def main():
     programs = [p for p in args.programs.split(",") if p]
     if args.before:
         programs += list(BEFORE)
-    if args.bare_software:
-        programs += list(EXTRA)
     for p in programs:
         if p not in PROGRAMS and p not in OPTIONAL:
             ap.error(f"unknown program {p}")
     args.out = os.path.abspath(args.out or os.path.join(
         HERE, "out", datetime.datetime.now().strftime("%Y%m%d-%H%M%S")))
     os.makedirs(args.out, exist_ok=True)
+    if not software_drawing():
+        log("note: this machine has a GPU render node; Velloran draws with it, and so does "
+            "the bare engine here")
 
-    res = Results()
+    res, gres, vres = Results(), Results(), Results()
+    state = [f"start: {machine_state()}"]
     log(f"{args.runs} run(s), idle {args.idle:g} s, {args.clicks} tab clicks, {args.cycles} reload cycles every "
-        f"{args.minute_ms} ms; results in {args.out}")
+        f"{args.minute_ms} ms; results in {args.out}; {state[0]}")
     with harness.Desktop() as desk, Sites(args.pages) as sites:
         log(f"desktop {desk.display}, sites on port {sites.port}")
         for run in range(1, args.runs + 1):
@@ -760,26 +1102,58 @@ def main():
                 log(f"  {kind}: launch, memory, idle CPU, tab clicks")
                 measure_loaded(kind, args, desk, sites, res, run)
             for kind in order:
-                # Chromium has no timed reload of its own; refresh on activation does not
-                # change what a timed reload does.
-                if kind in ("chromium", "velloran_roa", "before_roa") or args.cycles <= 0:
+                # Chromium has no timed reload of its own; refresh on activation and the
+                # dropped views do not change what a timed reload does.
+                if kind in ("chromium", "velloran_roa", "before_roa", "bare_new") or args.cycles <= 0:
                     continue
                 log(f"  {kind}: {args.cycles} reload cycles")
                 measure_reloads(kind, args, desk, sites, res, run)
+        if args.runs:
+            state.append(f"after the full comparison: {machine_state()}")
+        if args.growth:
+            for run in range(1, args.growth_runs + 1):
+                log(f"growth run {run}/{args.growth_runs}")
+                for n in GROWTH_SITES:
+                    k = (run - 1 + n) % len(GROWTH_PROGRAMS)
+                    for kind in GROWTH_PROGRAMS[k:] + GROWTH_PROGRAMS[:k]:
+                        measure_quick(kind, args, desk, sites, gres, run, n, f"@{n}")
+            state.append(f"after growth: {machine_state()}")
+        if args.variants:
+            kinds = ["velloran", "velloran_nospell", "bare"] + [v for v in VARIANTS if v.startswith("bare")]
+            for run in range(1, args.variant_runs + 1):
+                log(f"variants run {run}/{args.variant_runs}")
+                k = (run - 1) % len(kinds)
+                for kind in kinds[k:] + kinds[:k]:
+                    measure_quick(kind, args, desk, sites, vres, run)
+            state.append(f"after variants: {machine_state()}")
 
-    text = table(res)
-    verdicts = targets(res)
-    summary = [text, "", "Targets:"] + [f"  {v:4}  {name}  ({detail})" for name, v, detail in verdicts]
+    summary = []
+    verdicts = []
+    if args.runs:
+        verdicts = targets(res)
+        summary += [table(res), "", "Targets:"] + [f"  {v:4}  {name}  ({detail})" for name, v, detail in verdicts]
+        summary += ["", "Memory at settle by process, 8 sites:", "",
+                    split_table(res, ["velloran", "bare", "velloran_roa", "bare_gl", "chromium"])]
+        write_csv(res, os.path.join(args.out, "results.csv"))
+        title = (f"Velloran benchmark – {args.runs} run(s), idle {args.idle:g} s, "
+                 f"{args.cycles} reload cycles, median with min–max")
+        if chart(res, verdicts, os.path.join(args.out, "chart.png"), title):
+            log(f"wrote {os.path.join(args.out, 'chart.png')}")
+    if args.growth:
+        summary += ["", f"Growth ({args.growth_runs} runs, median with min–max):", "", growth_table(gres)]
+        write_csv(gres, os.path.join(args.out, "growth.csv"))
+    if args.variants:
+        summary += ["", f"One feature at a time ({args.variant_runs} runs, median with min–max):", "",
+                    variants_table(vres), "", "Memory at settle by process:", "",
+                    split_table(vres, ["velloran", "velloran_nospell", "bare", "bare_spell",
+                                       "bare_scripts", "bare_toolbars", "bare_all"])]
+        write_csv(vres, os.path.join(args.out, "variants.csv"))
+    summary += ["", "Machine: " + "; ".join(state)]
     print()
     print("\n".join(summary))
     with open(os.path.join(args.out, "table.txt"), "w") as f:
         f.write("\n".join(summary) + "\n")
-    write_csv(res, os.path.join(args.out, "results.csv"))
-    title = (f"Velloran benchmark – {args.runs} run(s), idle {args.idle:g} s, "
-             f"{args.cycles} reload cycles, median with min–max")
-    if chart(res, verdicts, os.path.join(args.out, "chart.png"), title):
-        log(f"wrote {os.path.join(args.out, 'chart.png')}")
-    log(f"wrote {os.path.join(args.out, 'results.csv')}")
+    log(f"wrote {os.path.join(args.out, 'table.txt')}")
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Benchmarks Velloran against Chromium and a bare QtWebEngine program.
 #
-#   bash bench/run.sh [--runs N] [--out DIR] [--idle SECONDS] [--cycles N] [...]
+#   bash bench/run.sh [--runs N] [--out DIR] [--idle SECONDS] [--cycles N] [--growth] [--variants] [...]
 #
 # Installs what is missing, builds Velloran and the benchmark's own programs,
 # writes the eight test sites, runs everything on a private X desktop and prints
@@ -34,13 +34,14 @@ bash "$ROOT/scripts/deps.sh"
 if [[ ! -f $ROOT/build/build.ninja ]]; then
   cmake -S "$ROOT" -B "$ROOT/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$ROOT/build" -j2 --target velloran
+# Two cores are shared: one build at a time.
+flock /tmp/velloran-build.lock cmake --build "$ROOT/build" -j2 --target velloran
 
 # The bare engine, in its own build folder.
 if [[ ! -f $ROOT/bench/build/build.ninja ]]; then
   cmake -S "$ROOT/bench" -B "$ROOT/bench/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$ROOT/bench/build" -j2 --target bare_engine
+flock /tmp/velloran-build.lock cmake --build "$ROOT/bench/build" -j2 --target bare_engine
 
 # Debian's interpreter: it is the one that has python3-matplotlib.
 PY=/usr/bin/python3
