@@ -97,6 +97,15 @@ bool RefreshSchedule::isDue(int slot) const
     return it->startAt >= 0 || (it->intervalMs ? m_clock() >= it->dueAt : it->commonDue);
 }
 
+qint64 RefreshSchedule::nextStartIn() const
+{
+    qint64 first = -1;
+    for (const Slot &s : m_slots)
+        if (s.startAt >= 0 && (first < 0 || s.startAt < first))
+            first = s.startAt;
+    return first < 0 ? -1 : std::max<qint64>(0, first - m_clock());
+}
+
 qint64 RefreshSchedule::dueIn(int slot) const
 {
     const auto it = m_slots.constFind(slot);

@@ -42,6 +42,8 @@ public:
     // Milliseconds until it next falls due (0 when due now); -1 for a slot that only
     // follows the common turn.
     qint64 dueIn(int slot) const;
+    // Milliseconds until the next load on its way starts; -1 when none is.
+    qint64 nextStartIn() const;
 
 private:
     struct Slot

@@ -63,6 +63,10 @@ SiteWatch::SiteWatch(AppContext &ctx, QObject *parent)
     m_poll->setInterval(std::clamp(ctx.minuteMs / 60, 50, 1000));
     connect(m_poll, &QTimer::timeout, this, &SiteWatch::poll);
     m_poll->start();
+    m_soon = new QTimer(this);
+    m_soon->setSingleShot(true);
+    m_soon->setTimerType(Qt::PreciseTimer);
+    connect(m_soon, &QTimer::timeout, this, &SiteWatch::poll);
     auto *input = new InputWatch;
     input->setParent(this);
     input->used = [this](QWidget *w) {
@@ -171,6 +175,9 @@ void SiteWatch::poll()
         }
         s->window->refreshSafely();
     }
+    const qint64 next = m_schedule.nextStartIn();
+    if (next >= 0 && next < m_poll->interval())
+        m_soon->start(int(next));
 }
 
 bool SiteWatch::isDue(int slot) const

@@ -80,5 +80,6 @@ private:
     AppContext &m_ctx;
     RefreshSchedule m_schedule;
     QTimer *m_poll;
+    QTimer *m_soon; // the next spread start, on time rather than at the next look
     QHash<int, std::shared_ptr<Watched>> m_slots;
 };

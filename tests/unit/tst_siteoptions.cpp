@@ -146,11 +146,14 @@ private slots:
                 order << slot;
                 startedAt[c.ms / 1000] += 1;
             }
+            if (i == 0)
+                QCOMPARE(s.nextStartIn(), 1250); // the next start is known to the millisecond
             c.advance(100);
         }
         QCOMPARE(order, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
         QVERIFY(std::all_of(startedAt.begin(), startedAt.end(), [](int n) { return n == 1; })); // never two in one second
         QVERIFY(startedAt.lastKey() <= 10);
+        QCOMPARE(s.nextStartIn(), -1);
         // A short interval spreads them over a fifth of it.
         s.commonTurn(20000);
         QList<qint64> at;
