@@ -917,6 +917,17 @@ def growth_table(res):
             cells.append(f"{k:+.{dec}f}{unit}" if k is not None else "n/a")
     rows.append(cells)
     out = grid(head, rows)
+    # Pss shares a library's pages among every process mapping it, other people's
+    # programs on the machine too: each size's largest figure is the run the program
+    # had the engine's libraries to itself.
+    alone = []
+    for p in programs:
+        pts = [(n, max(res.values(p, f"memory@{n}"))) for n in GROWTH_SITES if res.values(p, f"memory@{n}")]
+        k = slope(pts)
+        if k is not None:
+            alone.append(f"{LABELS[p]} {k:+.1f} MiB ({', '.join(f'{v:.0f}' for _, v in pts)})")
+    if alone:
+        out += "\nPer added site from each size's largest PSS: " + "; ".join(alone) + "."
     if ("velloran", "memory") in slopes and ("bare", "memory") in slopes \
             and None not in (slopes[("velloran", "memory")], slopes[("bare", "memory")]):
         out += (f"\nEach added site, Velloran against the bare engine: "
@@ -1027,6 +1038,30 @@ def chart(res, verdicts, path, title):
     return True
 
 
+def read_csv(path):
+    res = Results()
+    with open(path, newline="") as f:
+        for row in csv.DictReader(f):
+            if row["run"].isdigit():
+                res.add(int(row["run"]), row["program"], row["metric"], float(row["value"]))
+    return res
+
+
+def print_tables(folder):
+    path = os.path.join(folder, "results.csv")
+    if os.path.exists(path):
+        res = read_csv(path)
+        print(table(res))
+        print("\n".join(f"  {v:4}  {name}  ({detail})" for name, v, detail in targets(res)))
+        print(split_table(res, ["velloran", "bare", "velloran_roa", "bare_gl", "chromium"]))
+    path = os.path.join(folder, "growth.csv")
+    if os.path.exists(path):
+        print(growth_table(read_csv(path)))
+    path = os.path.join(folder, "variants.csv")
+    if os.path.exists(path):
+        print(variants_table(read_csv(path)))
+
+
 def machine_state():
     with open("/proc/loadavg") as f:
         load = " ".join(f.read().split()[:3])
@@ -1073,7 +1108,12 @@ def main():
     ap.add_argument("--velloran-flags", default="",
                     help="QTWEBENGINE_CHROMIUM_FLAGS for Velloran (for experiments)")
     ap.add_argument("--shots", action="store_true", help="screenshot each program once loaded")
+    ap.add_argument("--tables-from", default=None, metavar="DIR",
+                    help="only print the tables again from DIR's csv files")
     args = ap.parse_args()
+    if args.tables_from:
+        print_tables(args.tables_from)
+        return
 
     programs = [p for p in args.programs.split(",") if p]
     if args.before:
@@ -1081,6 +1121,10 @@ def main():
     for p in programs:
         if p not in PROGRAMS and p not in OPTIONAL:
             ap.error(f"unknown program {p}")
+    if "chromium" in programs + GROWTH_PROGRAMS and not os.access(args.chromium, os.X_OK):
+        log(f"{args.chromium} is missing (bench/run.sh installs it): no Chromium")
+        programs = [p for p in programs if p != "chromium"]
+        GROWTH_PROGRAMS.remove("chromium")
     args.out = os.path.abspath(args.out or os.path.join(
         HERE, "out", datetime.datetime.now().strftime("%Y%m%d-%H%M%S")))
     os.makedirs(args.out, exist_ok=True)
