@@ -246,10 +246,12 @@ void NetworkProbe::probe(const QUrl &url, std::function<void(bool answers)> answ
     // A certificate the person chose to trust in the page (a self-signed one) must not
     // make the site look down; any other certificate error does.
     const QString site = url.port() > 0 ? url.host() + QLatin1Char(':') + QString::number(url.port()) : url.host();
-    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [this, reply, site](const QList<QSslError> &) {
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [this, reply, site](const QList<QSslError> &errors) {
         const QSslCertificate cert = reply->sslConfiguration().peerCertificate();
+        // Only these errors of this certificate: ignoring all would stay with the
+        // connection, and a later handshake with another certificate would pass too.
         if (!cert.isNull() && acceptedCertificate && acceptedCertificate(site, cert.digest(QCryptographicHash::Sha256).toHex()))
-            reply->ignoreSslErrors();
+            reply->ignoreSslErrors(errors);
     });
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, answer] {
         const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();

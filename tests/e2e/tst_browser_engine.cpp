@@ -634,6 +634,11 @@ void BrowserEngineTest::certificateExceptionIsForThatCertificate()
     answer = -1;
     probe.probe(QUrl(site.url(QStringLiteral("/"))), [&](bool up) { answer = up; });
     QTRY_COMPARE_WITH_TIMEOUT(answer, 1, 10000);
+    // Trusting one certificate on a connection trusts no other later on.
+    site.useCertificate(kCertB, kKeyB);
+    answer = -1;
+    probe.probe(QUrl(site.url(QStringLiteral("/"))), [&](bool up) { answer = up; });
+    QTRY_COMPARE_WITH_TIMEOUT(answer, 0, 10000);
 }
 
 int main(int argc, char **argv)
