@@ -79,6 +79,15 @@ void RefreshSchedule::retry(int slot, qint64 ms)
     }
 }
 
+void RefreshSchedule::loaded(int slot)
+{
+    auto it = m_slots.find(slot);
+    if (it == m_slots.end() || it->startAt < 0)
+        return;
+    it->startAt = -1;
+    it->held = false;
+}
+
 bool RefreshSchedule::insideHours(int slot) const
 {
     return m_slots.value(slot).hours.contains(m_local());

@@ -33,6 +33,9 @@ public:
     QList<int> take();
     // A slot could not be reloaded now (the person is using its page): asked again in `ms`.
     void retry(int slot, qint64 ms);
+    // The slot's page has just loaded (shown again, reloaded by the person): a start on
+    // its way would only load it a second time.
+    void loaded(int slot);
 
     bool insideHours(int slot) const;
     // When its hours next begin (now when inside them).

@@ -231,6 +231,7 @@ void SiteWatch::pageLoaded(int slot)
     Watched *s = find(slot);
     if (!s)
         return;
+    m_schedule.loaded(slot);
     setBadge(slot, s->window->WebBrowser1->LocationName());
     QPointer<SiteWatch> self(this);
     s->window->WebBrowser1->pageText([self, slot](const QString &text) {

@@ -202,6 +202,13 @@ private slots:
         QCOMPARE(run(d, t, 4900).value(3).size(), 0);
         QCOMPARE(run(d, t, 200).value(3).size(), 1);
         QCOMPARE(t.dueIn(3), 60000 - 100);
+        // A page that has just loaded anyway (shown again) is not loaded a second time.
+        t.setSlot(4, 0);
+        t.setSlot(5, 0);
+        t.commonTurn(60000);
+        QCOMPARE(t.take(), QList<int>{4}); // 5 starts a moment later, spread from 4
+        t.loaded(5);
+        QCOMPARE(run(d, t, 10000).value(5).size(), 0);
     }
 };
 
