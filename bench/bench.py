@@ -358,7 +358,8 @@ def _engine_type(pid):
     """The --type= of an engine process, None for another program, "" when gone."""
     try:
         with open(f"/proc/{pid}/cmdline", "rb") as f:
-            argv = [a.decode("latin-1") for a in f.read().split(b"\0") if a]
+            # Chromium rewrites its children's titles into one string.
+            argv = f.read().decode("latin-1").replace("\0", " ").split()
     except OSError:
         return ""
     return next((a.split("=", 1)[1] for a in argv if a.startswith("--type=")), None), argv
@@ -1053,7 +1054,7 @@ def print_tables(folder):
         res = read_csv(path)
         print(table(res))
         print("\n".join(f"  {v:4}  {name}  ({detail})" for name, v, detail in targets(res)))
-        print(split_table(res, ["velloran", "bare", "velloran_roa", "bare_gl", "chromium"]))
+        print(split_table(res, ["velloran", "bare", "velloran_roa", "bare_gl"]))
     path = os.path.join(folder, "growth.csv")
     if os.path.exists(path):
         print(growth_table(read_csv(path)))
@@ -1177,7 +1178,7 @@ def main():
         verdicts = targets(res)
         summary += [table(res), "", "Targets:"] + [f"  {v:4}  {name}  ({detail})" for name, v, detail in verdicts]
         summary += ["", "Memory at settle by process, 8 sites:", "",
-                    split_table(res, ["velloran", "bare", "velloran_roa", "bare_gl", "chromium"])]
+                    split_table(res, ["velloran", "bare", "velloran_roa", "bare_gl"])]
         write_csv(res, os.path.join(args.out, "results.csv"))
         title = (f"Velloran benchmark – {args.runs} run(s), idle {args.idle:g} s, "
                  f"{args.cycles} reload cycles, median with min–max")
