@@ -50,16 +50,8 @@ QWebEngineView *makeView(QWebEngineProfile *profile, const Options &opt, const Q
 {
     auto *view = new QWebEngineView;
     auto *page = new QWebEnginePage(profile, view);
-    if (opt.editWatcher) {
-        // The same script, injected the same way, as Velloran's pages get.
-        QWebEngineScript watcher;
-        watcher.setName(QStringLiteral("velloran-edits"));
-        watcher.setSourceCode(PageScripts::editWatcher(QUuid::createUuid().toString(QUuid::WithoutBraces)));
-        watcher.setInjectionPoint(QWebEngineScript::DocumentCreation);
-        watcher.setWorldId(QWebEngineScript::ApplicationWorld);
-        watcher.setRunsOnSubFrames(true);
-        page->scripts().insert(watcher);
-    }
+    if (opt.editWatcher) // the same script, injected the same way, as Velloran's pages get
+        page->scripts().insert(PageScripts::editWatcherScript());
     view->setPage(page);
     view->setUrl(url);
     return view;

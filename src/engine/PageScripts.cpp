@@ -1,4 +1,5 @@
 #include "engine/PageScripts.h"
+#include <QUuid>
 
 namespace PageScripts {
 
@@ -98,6 +99,17 @@ QString editWatcher(const QString &token)
 QString editsQuery()
 {
     return QStringLiteral("!!(window.__velloranEdits && window.__velloranEdits.query())");
+}
+
+QWebEngineScript editWatcherScript()
+{
+    QWebEngineScript watcher;
+    watcher.setName(QStringLiteral("velloran-edits"));
+    watcher.setSourceCode(editWatcher(QUuid::createUuid().toString(QUuid::WithoutBraces)));
+    watcher.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    watcher.setWorldId(QWebEngineScript::ApplicationWorld);
+    watcher.setRunsOnSubFrames(true);
+    return watcher;
 }
 
 } // namespace PageScripts

@@ -226,13 +226,7 @@ void WebEngineBrowser::addBrowserKeys()
 
 void WebEngineBrowser::installEditWatcher()
 {
-    QWebEngineScript watcher;
-    watcher.setName(QStringLiteral("velloran-edits"));
-    watcher.setSourceCode(PageScripts::editWatcher(QUuid::createUuid().toString(QUuid::WithoutBraces)));
-    watcher.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    watcher.setWorldId(QWebEngineScript::ApplicationWorld);
-    watcher.setRunsOnSubFrames(true);
-    m_page->scripts().insert(watcher);
+    m_page->scripts().insert(PageScripts::editWatcherScript());
 }
 
 void WebEngineBrowser::pageText(std::function<void(const QString &)> answer)
