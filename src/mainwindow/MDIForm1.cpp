@@ -251,9 +251,12 @@ void MDIForm1::showMarks()
         if (m_tabs->isLabelled(slot))
             m_tabs->mark(slot, marked, m_watch->badge(slot), m_watch->scheduleNote(slot));
     }
-    if (m_ctx.trayTip)
-        m_ctx.trayTip(changed ? QStringLiteral("Velloran - %1 %2 changed").arg(changed).arg(changed == 1 ? "page" : "pages")
-                              : QStringLiteral("Velloran"));
+    // Only a new text goes to the tray: a page flipping its title must not flood the
+    // desktop's tray host with tooltip updates.
+    const QString tip = changed ? QStringLiteral("Velloran - %1 %2 changed").arg(changed).arg(changed == 1 ? "page" : "pages")
+                                : QStringLiteral("Velloran");
+    if (m_ctx.trayTip && tip != std::exchange(m_trayTip, tip))
+        m_ctx.trayTip(tip);
 }
 
 void MDIForm1::Form_Resize()

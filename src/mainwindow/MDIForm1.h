@@ -190,6 +190,7 @@ private:
     SiteWatch *m_watch = nullptr;
     // The tabs, the Window menu and the tray tooltip follow the pages' marks.
     void showMarks();
+    QString m_trayTip; // the tooltip last given to the tray
 
     // Menu items, by their names.
     QMenu *mnuFile = nullptr, *mnuEdit = nullptr, *mnuView = nullptr, *mnuWindows = nullptr, *mnuHelp = nullptr;

@@ -21,6 +21,7 @@ struct SiteWatch::Watched
     QByteArray seen;       // what the person last saw, as compared
     QString lastText;      // the text the page showed at its last load
     bool textSeen = false; // the watched text was there at the last load
+    bool textNotified = false; // said once until the person looks, however often it comes back
 };
 
 namespace {
@@ -250,7 +251,7 @@ void SiteWatch::compare(int slot, const QString &text)
     const QString name = s->window ? s->window->caption() : QString();
     const QString &watched = s->options.watchedText;
     const bool textThere = !watched.isEmpty() && text.contains(watched, Qt::CaseInsensitive);
-    if (textThere && !s->textSeen && m_ctx.notify)
+    if (textThere && !s->textSeen && !std::exchange(s->textNotified, true) && m_ctx.notify)
         m_ctx.notify(QStringLiteral("\"%1\" appeared").arg(watched), name, [this, slot] { emit frontWanted(slot); });
     s->textSeen = textThere;
     if (!s->seenKnown || lookedAt(slot)) {
@@ -276,6 +277,7 @@ void SiteWatch::looked(int slot)
         s->seen = digest(comparable(s->lastText, s->options.ignoreNumbers));
         s->seenKnown = true;
     }
+    s->textNotified = false;
     if (std::exchange(s->changed, false))
         emit marksChanged();
 }
