@@ -1,7 +1,6 @@
 // The URL data file's bytes through readableRecordsFromBytes, the reader that saves
 // what it can of a damaged file line by line, with no file. Every record it keeps has
 // a slot from 1 to 8 and must come back the same from the line the writer makes of it.
-// Slower than the other in-memory targets: each unreadable line costs a RuntimeError.
 #include "UrlRecordCheck.h"
 #include <cstdint>
 

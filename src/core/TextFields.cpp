@@ -38,50 +38,83 @@ void FieldReader::finishField()
     }
 }
 
-QByteArray FieldReader::readRaw(bool *quoted)
+bool FieldReader::readRaw(QByteArray *outField, bool *quoted)
 {
     // A field starts only where there is something left on the line or after it.
     skipSpaces();
     if (m_pos >= m_bytes.size())
-        throw RuntimeError::pastEndOfFile();
-    QByteArray out;
+        return false;
+    QByteArray &out = *outField;
     *quoted = m_bytes.at(m_pos) == '"';
     if (*quoted) {
-        ++m_pos;
+        const qsizetype start = ++m_pos;
         while (m_pos < m_bytes.size() && m_bytes.at(m_pos) != '"' && !isLineEnd(m_bytes.at(m_pos)))
-            out += m_bytes.at(m_pos++);
+            ++m_pos;
+        out = m_bytes.mid(start, m_pos - start);
         if (m_pos < m_bytes.size() && m_bytes.at(m_pos) == '"')
             ++m_pos;
         // Whatever follows the closing quote up to the separator is not part of the field.
         while (m_pos < m_bytes.size() && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)))
             ++m_pos;
     } else {
+        const qsizetype start = m_pos;
         while (m_pos < m_bytes.size() && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)))
-            out += m_bytes.at(m_pos++);
+            ++m_pos;
+        out = m_bytes.mid(start, m_pos - start);
     }
     finishField();
-    return out;
+    return true;
+}
+
+static RuntimeError errorFor(int number)
+{
+    switch (number) {
+    case 6: return RuntimeError::overflow();
+    case 13: return RuntimeError::typeMismatch();
+    default: return RuntimeError::pastEndOfFile();
+    }
 }
 
 QString FieldReader::readString()
 {
-    bool quoted = false;
-    const QByteArray raw = readRaw(&quoted);
-    // Decoded as a field, not as a file: QString::fromUtf8 would drop a leading U+FEFF
-    // as a byte-order mark, and a text beginning with one would lose it on every save.
-    QStringDecoder utf8(QStringConverter::Utf8,
-                        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
-    return utf8.decode(quoted ? raw : raw.trimmed());
+    QString out;
+    if (const int error = tryReadString(&out))
+        throw errorFor(error);
+    return out;
 }
 
 int16_t FieldReader::readInteger(bool strict)
 {
+    int16_t out = 0;
+    if (const int error = tryReadInteger(&out, strict))
+        throw errorFor(error);
+    return out;
+}
+
+int FieldReader::tryReadString(QString *out)
+{
     bool quoted = false;
-    const QByteArray raw = readRaw(&quoted).trimmed();
+    QByteArray raw;
+    if (!readRaw(&raw, &quoted))
+        return 62;
+    // Decoded as a field, not as a file: QString::fromUtf8 would drop a leading U+FEFF
+    // as a byte-order mark, and a text beginning with one would lose it on every save.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    *out = utf8.decode(quoted ? raw : raw.trimmed());
+    return 0;
+}
+
+int FieldReader::tryReadInteger(int16_t *out, bool strict)
+{
+    bool quoted = false;
+    QByteArray raw;
+    if (!readRaw(&raw, &quoted))
+        return 62;
+    raw = raw.trimmed();
     if (raw.isEmpty()) {
-        if (strict)
-            throw RuntimeError::typeMismatch();
-        return 0;
+        *out = 0;
+        return strict ? 13 : 0;
     }
     bool ok = false;
     const qlonglong v = raw.toLongLong(&ok);
@@ -89,9 +122,10 @@ int16_t FieldReader::readInteger(bool strict)
         // Digits that overflow even a 64-bit value are still a number out of range.
         const bool digits = !raw.isEmpty() && std::all_of(raw.begin() + (raw.at(0) == '-' || raw.at(0) == '+' ? 1 : 0), raw.end(),
                                                           [](char c) { return c >= '0' && c <= '9'; });
-        throw digits && raw.size() > 1 ? RuntimeError::overflow() : RuntimeError::typeMismatch();
+        return digits && raw.size() > 1 ? 6 : 13;
     }
     if (v < -32768 || v > 32767)
-        throw RuntimeError::overflow();
-    return int16_t(v);
+        return 6;
+    *out = int16_t(v);
+    return 0;
 }

@@ -20,8 +20,13 @@ public:
     // An empty field reads as 0 unless strict.
     int16_t readInteger(bool strict = false);
 
+    // The same reads without an exception, for callers that skip bad lines by the
+    // thousand: the error number the reads above would throw (62, 13 or 6), or 0.
+    int tryReadString(QString *out);
+    int tryReadInteger(int16_t *out, bool strict = false);
+
 private:
-    QByteArray readRaw(bool *quoted);
+    bool readRaw(QByteArray *out, bool *quoted);
     void skipSpaces();
     void finishField();
 

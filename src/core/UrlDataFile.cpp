@@ -50,21 +50,24 @@ QList<UrlRecord> readableRecordsFromBytes(QByteArray bytes)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     QList<UrlRecord> out;
-    for (const QByteArray &line : bytes.split('\n')) {
+    for (qsizetype start = 0; start <= bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        // A view of the line, not a copy: `bytes` outlives the reader.
+        const QByteArray line = QByteArray::fromRawData(bytes.constData() + start, end - start);
+        start = end + 1;
         if (line.trimmed().isEmpty())
             continue;
-        try {
-            FieldReader in(line);
-            UrlRecord r;
-            r.slot = in.readInteger(true);
-            r.url = in.readString();
-            r.autoload = in.readInteger();
-            r.alias = in.readString();
-            if (r.slot >= 1 && r.slot <= 8)
-                out.append(r);
-        } catch (const RuntimeError &) {
-            // an unreadable line: the others still count
-        }
+        // An unreadable line is skipped and the others still count; no exception,
+        // since a badly damaged file can have thousands of such lines.
+        FieldReader in(line);
+        UrlRecord r;
+        if (in.tryReadInteger(&r.slot, true) || in.tryReadString(&r.url)
+            || in.tryReadInteger(&r.autoload) || in.tryReadString(&r.alias))
+            continue;
+        if (r.slot >= 1 && r.slot <= 8)
+            out.append(r);
     }
     return out;
 }
