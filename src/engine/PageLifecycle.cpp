@@ -41,11 +41,6 @@ PageLifecycle::PageLifecycle(QWebEnginePage *page) : QObject(page), m_page(page)
     });
     connect(page, &QWebEnginePage::visibleChanged, this, &PageLifecycle::visibilityChanged);
     connect(page, &QWebEnginePage::recommendedStateChanged, this, &PageLifecycle::update);
-    connect(page, &QWebEnginePage::lifecycleStateChanged, this, [this](State now) {
-        if (m_last == State::Discarded && now == State::Active)
-            m_wokeFromDiscard.start();
-        m_last = now;
-    });
     connect(page, &QWebEnginePage::loadStarted, this, [this] {
         m_loading = true;
         m_loadAwaited = false;
@@ -103,16 +98,11 @@ void PageLifecycle::update()
 
 bool PageLifecycle::autoReloadNow()
 {
+    // A discarded page is brought back when it is shown, and the reload asked for then
+    // (on activation) is a real one: the engine's own restore takes the page from its
+    // cache, stale or not, and a reload now replaces that restore while it is under way.
     if (state() == State::Discarded)
         return false;
-    // Shown again after being discarded: the engine reloaded it then, and within a
-    // minute of that one more automatic reload would only load the same page twice.
-    if (m_wokeFromDiscard.isValid()) {
-        const bool covered = m_wokeFromDiscard.elapsed() < m_minute.interval();
-        m_wokeFromDiscard.invalidate();
-        if (covered)
-            return false;
-    }
     wake();
     return true;
 }

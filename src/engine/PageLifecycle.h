@@ -1,5 +1,4 @@
 #pragma once
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -48,9 +47,8 @@ public:
     void setStaysAwake(std::function<bool()> awake) { m_awake = std::move(awake); }
 
     // An automatic reload is asked for. False when it is not to be started now: a
-    // discarded page waits until it is shown, which reloads it, and a page that has
-    // just been reloaded on being shown counts that as the reload asked for. A frozen
-    // page is woken for it and freezes again once loaded.
+    // discarded page waits until it is shown. A frozen page is woken for it and
+    // freezes again once loaded.
     bool autoReloadNow();
     // A navigation asked for by the person: the page is woken for it.
     void wake();
@@ -78,10 +76,8 @@ private:
     QTimer m_coverCheck;
     QPointer<QWidget> m_view;
     QPointer<QWidget> m_area;         // the area whose windows may cover the view's
-    QElapsedTimer m_wokeFromDiscard;
     std::function<bool()> m_mayDiscard;
     std::function<bool()> m_awake;
-    State m_last = State::Active;
     int m_holds = 0;
     bool m_loading = false;
     bool m_loadAwaited = false;

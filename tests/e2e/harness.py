@@ -471,6 +471,7 @@ class PageServer:
     def __init__(self, pages=None):
         self.pages = dict(pages or {})
         self.requests = []
+        self.cacheable = set()
         self.beacons = []
         self._lock = threading.Lock()
         self._httpd = None
@@ -511,14 +512,15 @@ class PageServer:
                     body = body(self.path)
                 if isinstance(body, str):
                     body = body.encode("utf-8")
-                self._send(200, ctype, body)
+                self._send(200, ctype, body, cache=path in server.cacheable)
 
-            def _send(self, status, ctype, body):
+            def _send(self, status, ctype, body, cache=False):
                 self.send_response(status)
                 self.send_header("Content-Type", ctype)
                 self.send_header("Content-Length", str(len(body)))
-                # Reloads must reach us, not the browser's cache.
-                self.send_header("Cache-Control", "no-store")
+                # Reloads must reach us, not the browser's cache; a page listed as
+                # cacheable may be kept for an hour, as many real pages may.
+                self.send_header("Cache-Control", "max-age=3600" if cache else "no-store")
                 self.send_header("Access-Control-Allow-Origin", "*")
                 self.end_headers()
                 if body:
@@ -701,3 +703,41 @@ def dbus_session():
 
     DBusGMainLoop(set_as_default=True)
     return dbus, dbus.SessionBus(), GLib
+
+
+def descendants(pid):
+    """Every process below pid, with its command line."""
+    children = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                ppid = int(f.read().rsplit(")", 1)[1].split()[1])
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                cmd = f.read().replace(b"\0", b" ").decode(errors="replace")
+        except (OSError, ValueError, IndexError):
+            continue
+        children.setdefault(ppid, []).append((int(entry), cmd))
+    out, todo = [], [pid]
+    while todo:
+        for child in children.get(todo.pop(), []):
+            out.append(child)
+            todo.append(child[0])
+    return out
+
+
+def renderers(pid):
+    """Renderers are forked by the engine's zygote and keep its command line, so
+    they are the zygote processes whose parent is a zygote too."""
+    procs = descendants(pid)
+    zygotes = {p for p, cmd in procs if "--type=zygote" in cmd}
+    parents = {}
+    for entry in zygotes:
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                parents[entry] = int(f.read().rsplit(")", 1)[1].split()[1])
+        except (OSError, ValueError, IndexError):
+            pass
+    return [p for p in zygotes if parents.get(p) in zygotes] + \
+           [p for p, cmd in procs if "--type=renderer" in cmd]

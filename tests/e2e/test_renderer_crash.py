@@ -21,44 +21,6 @@ fetch('file:///etc/hostname').then(function (r) { return r.text(); })
 </script></body></html>"""
 
 
-def descendants(pid):
-    """Every process below pid, with its command line."""
-    children = {}
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat") as f:
-                ppid = int(f.read().rsplit(")", 1)[1].split()[1])
-            with open(f"/proc/{entry}/cmdline", "rb") as f:
-                cmd = f.read().replace(b"\0", b" ").decode(errors="replace")
-        except (OSError, ValueError, IndexError):
-            continue
-        children.setdefault(ppid, []).append((int(entry), cmd))
-    out, todo = [], [pid]
-    while todo:
-        for child in children.get(todo.pop(), []):
-            out.append(child)
-            todo.append(child[0])
-    return out
-
-
-def renderers(pid):
-    """Renderers are forked by the engine's zygote and keep its command line, so
-    they are the zygote processes whose parent is a zygote too."""
-    procs = descendants(pid)
-    zygotes = {p for p, cmd in procs if "--type=zygote" in cmd}
-    parents = {}
-    for entry in zygotes:
-        try:
-            with open(f"/proc/{entry}/stat") as f:
-                parents[entry] = int(f.read().rsplit(")", 1)[1].split()[1])
-        except (OSError, ValueError, IndexError):
-            pass
-    return [p for p in zygotes if parents.get(p) in zygotes] + \
-           [p for p, cmd in procs if "--type=renderer" in cmd]
-
-
 def main(args):
     shots = h.shots_dir(__file__)
     home = tempfile.mkdtemp(prefix="velloran-crash-")
@@ -81,12 +43,12 @@ def main(args):
             h.check(h.wait_for(lambda: srv.beacon_count("file-read") or srv.beacon_count("file-blocked"), 30),
                     "the file probe page never reported")
             h.check(srv.beacon_count("file-read") == 0, "a web page read a local file")
-            h.check(len(renderers(app.pid)) >= 2, f"expected separate renderers, found {renderers(app.pid)}")
+            h.check(len(h.renderers(app.pid)) >= 2, f"expected separate renderers, found {h.renderers(app.pid)}")
 
             # Kill renderers one at a time until the one drawing a single page is found:
             # exactly the pages it drew report a new load, within ten seconds.
             heal_times = []
-            for victim in renderers(app.pid):
+            for victim in h.renderers(app.pid):
                 before = {n: srv.beacon_count(n) for n in ("north", "south")}
                 killed_at = time.monotonic()
                 os.kill(victim, signal.SIGKILL)
