@@ -2,6 +2,7 @@
 #include "core/RuntimeError.h"
 #include <QStringDecoder>
 #include <algorithm>
+#include <cstring>
 
 static bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
@@ -38,29 +39,47 @@ void FieldReader::finishField()
     }
 }
 
-bool FieldReader::readRaw(QByteArray *outField, bool *quoted)
+// Where `c` first is in [from, to), or `to`. The searches run through memchr rather
+// than a loop of comparisons: a damaged file can be one very long line.
+qsizetype FieldReader::find(char c, qsizetype from, qsizetype to) const
+{
+    const char *data = m_bytes.constData();
+    const void *at = from < to ? std::memchr(data + from, c, size_t(to - from)) : nullptr;
+    return at ? static_cast<const char *>(at) - data : to;
+}
+
+// The end of the line holding `from`: its CR or LF, or the end of the text. Reading
+// only moves forward, so each line end is searched for once.
+qsizetype FieldReader::lineEnd(qsizetype from)
+{
+    if (m_nextCR < from)
+        m_nextCR = find('\r', from, m_bytes.size());
+    if (m_nextLF < from)
+        m_nextLF = find('\n', from, m_bytes.size());
+    return std::min(m_nextCR, m_nextLF);
+}
+
+bool FieldReader::readRaw(QByteArrayView *out, bool *quoted)
 {
     // A field starts only where there is something left on the line or after it.
     skipSpaces();
     if (m_pos >= m_bytes.size())
         return false;
-    QByteArray &out = *outField;
+    const QByteArrayView all(m_bytes);
+    const qsizetype end = lineEnd(m_pos);
     *quoted = m_bytes.at(m_pos) == '"';
     if (*quoted) {
         const qsizetype start = ++m_pos;
-        while (m_pos < m_bytes.size() && m_bytes.at(m_pos) != '"' && !isLineEnd(m_bytes.at(m_pos)))
-            ++m_pos;
-        out = m_bytes.mid(start, m_pos - start);
-        if (m_pos < m_bytes.size() && m_bytes.at(m_pos) == '"')
+        m_pos = find('"', m_pos, end);
+        *out = all.sliced(start, m_pos - start);
+        if (m_pos < end)
             ++m_pos;
         // Whatever follows the closing quote up to the separator is not part of the field.
-        while (m_pos < m_bytes.size() && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)))
-            ++m_pos;
+        m_pos = find(',', m_pos, end);
     } else {
         const qsizetype start = m_pos;
-        while (m_pos < m_bytes.size() && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)))
-            ++m_pos;
-        out = m_bytes.mid(start, m_pos - start);
+        m_pos = find(',', m_pos, end);
+        *out = all.sliced(start, m_pos - start);
     }
     finishField();
     return true;
@@ -94,7 +113,7 @@ int16_t FieldReader::readInteger(bool strict)
 int FieldReader::tryReadString(QString *out)
 {
     bool quoted = false;
-    QByteArray raw;
+    QByteArrayView raw;
     if (!readRaw(&raw, &quoted))
         return 62;
     // Decoded as a field, not as a file: QString::fromUtf8 would drop a leading U+FEFF
@@ -108,7 +127,7 @@ int FieldReader::tryReadString(QString *out)
 int FieldReader::tryReadInteger(int16_t *out, bool strict)
 {
     bool quoted = false;
-    QByteArray raw;
+    QByteArrayView raw;
     if (!readRaw(&raw, &quoted))
         return 62;
     raw = raw.trimmed();

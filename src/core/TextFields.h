@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 
@@ -26,10 +27,16 @@ public:
     int tryReadInteger(int16_t *out, bool strict = false);
 
 private:
-    bool readRaw(QByteArray *out, bool *quoted);
+    // The field as a view into the text: no copy until it becomes a value.
+    bool readRaw(QByteArrayView *out, bool *quoted);
     void skipSpaces();
     void finishField();
+    qsizetype lineEnd(qsizetype from);
+    qsizetype find(char c, qsizetype from, qsizetype to) const;
 
     QByteArray m_bytes;
     qsizetype m_pos = 0;
+    // The next CR and LF at or after the last place asked about (lineEnd).
+    qsizetype m_nextCR = -1;
+    qsizetype m_nextLF = -1;
 };

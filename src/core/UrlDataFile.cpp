@@ -57,7 +57,7 @@ QList<UrlRecord> readableRecordsFromBytes(QByteArray bytes)
         // A view of the line, not a copy: `bytes` outlives the reader.
         const QByteArray line = QByteArray::fromRawData(bytes.constData() + start, end - start);
         start = end + 1;
-        if (line.trimmed().isEmpty())
+        if (QByteArrayView(line).trimmed().isEmpty())
             continue;
         // An unreadable line is skipped and the others still count; no exception,
         // since a badly damaged file can have thousands of such lines.
