@@ -85,12 +85,12 @@ bool FieldReader::readRaw(QByteArrayView *out, bool *quoted)
     return true;
 }
 
-static RuntimeError errorFor(int number)
+void FieldReader::raise(int number)
 {
     switch (number) {
-    case 6: return RuntimeError::overflow();
-    case 13: return RuntimeError::typeMismatch();
-    default: return RuntimeError::pastEndOfFile();
+    case 6: throw RuntimeError::overflow();
+    case 13: throw RuntimeError::typeMismatch();
+    default: throw RuntimeError::pastEndOfFile();
     }
 }
 
@@ -98,7 +98,7 @@ QString FieldReader::readString()
 {
     QString out;
     if (const int error = tryReadString(&out))
-        throw errorFor(error);
+        raise(error);
     return out;
 }
 
@@ -106,7 +106,7 @@ int16_t FieldReader::readInteger(bool strict)
 {
     int16_t out = 0;
     if (const int error = tryReadInteger(&out, strict))
-        throw errorFor(error);
+        raise(error);
     return out;
 }
 

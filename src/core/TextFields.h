@@ -25,6 +25,8 @@ public:
     // thousand: the error number the reads above would throw (62, 13 or 6), or 0.
     int tryReadString(QString *out);
     int tryReadInteger(int16_t *out, bool strict = false);
+    // Throws the RuntimeError for such a number.
+    [[noreturn]] static void raise(int number);
 
 private:
     // The field as a view into the text: no copy until it becomes a value.

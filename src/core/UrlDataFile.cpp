@@ -30,11 +30,21 @@ bool UrlDataReader::atEnd() const
 UrlRecord UrlDataReader::read()
 {
     UrlRecord r;
-    r.slot = m_in->readInteger();
-    r.url = m_in->readString();
-    r.autoload = m_in->readInteger();
-    r.alias = m_in->readString();
+    if (const int error = tryRead(&r))
+        FieldReader::raise(error);
     return r;
+}
+
+int UrlDataReader::tryRead(UrlRecord *r)
+{
+    int error = m_in->tryReadInteger(&r->slot);
+    if (!error)
+        error = m_in->tryReadString(&r->url);
+    if (!error)
+        error = m_in->tryReadInteger(&r->autoload);
+    if (!error)
+        error = m_in->tryReadString(&r->alias);
+    return error;
 }
 
 QList<UrlRecord> readableRecords(const QString &path)

@@ -28,6 +28,8 @@ public:
     static UrlDataReader fromBytes(QByteArray bytes);
     bool atEnd() const;
     UrlRecord read();                            // throws RuntimeError
+    // The same without an exception: the error number read() would throw, or 0.
+    int tryRead(UrlRecord *record);
 
 private:
     UrlDataReader() = default;

@@ -12,6 +12,7 @@
 #include "engine/WebSession.h"
 #include "core/RuntimeError.h"
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -540,8 +541,18 @@ void BrowserEngineTest::pageKeys()
     QTest::keyClick(page, Qt::Key_Left, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Page a"), 15000);
 
-    QTest::keyClick(page, Qt::Key_F10, Qt::ShiftModifier);
-    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMenu *>(QApplication::activePopupWidget()), 10000);
+    // The page just gone back to may not take keys yet on a busy machine: asked again
+    // each second, as a person would.
+    QElapsedTimer asked;
+    QVERIFY(QTest::qWaitFor([&] {
+        if (qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+            return true;
+        if (!asked.isValid() || asked.elapsed() > 1000) {
+            QTest::keyClick(page, Qt::Key_F10, Qt::ShiftModifier);
+            asked.start();
+        }
+        return false;
+    }, 10000));
     QApplication::activePopupWidget()->close();
 }
 
