@@ -181,6 +181,8 @@ private slots:
         UrlDataReader big(path);
         QCOMPARE(big.read().slot, int16_t(32767));
         QCOMPARE(errorNumber([&] { big.read(); }), 6);
+        writeBytes(path, "x,\"\",0,\"\"\r\n");
+        QCOMPARE(errorNumber([&] { UrlDataReader(path).read(); }), 13);
 
         // What is kept of a damaged file is slots 1 to 8: records for 0 and 9 are damage.
         const QList<UrlRecord> kept = readableRecordsFromBytes("0,\"http://zero/\",0,\"\"\r\n1,\"http://one/\",0,\"\"\r\n"
