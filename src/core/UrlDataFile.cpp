@@ -35,16 +35,23 @@ UrlRecord UrlDataReader::read()
     return r;
 }
 
+// One record's four fields: the error number of the first that fails, or 0. The salvage
+// reader wants a slot that is there (strict); the file reader reads an empty one as 0.
+static int readRecord(FieldReader &in, UrlRecord *r, bool strictSlot)
+{
+    int error = in.tryReadInteger(&r->slot, strictSlot);
+    if (!error)
+        error = in.tryReadString(&r->url);
+    if (!error)
+        error = in.tryReadInteger(&r->autoload);
+    if (!error)
+        error = in.tryReadString(&r->alias);
+    return error;
+}
+
 int UrlDataReader::tryRead(UrlRecord *r)
 {
-    int error = m_in->tryReadInteger(&r->slot);
-    if (!error)
-        error = m_in->tryReadString(&r->url);
-    if (!error)
-        error = m_in->tryReadInteger(&r->autoload);
-    if (!error)
-        error = m_in->tryReadString(&r->alias);
-    return error;
+    return readRecord(*m_in, r, false);
 }
 
 QList<UrlRecord> readableRecords(const QString &path)
@@ -73,8 +80,7 @@ QList<UrlRecord> readableRecordsFromBytes(QByteArray bytes)
         // since a badly damaged file can have thousands of such lines.
         FieldReader in(line);
         UrlRecord r;
-        if (in.tryReadInteger(&r.slot, true) || in.tryReadString(&r.url)
-            || in.tryReadInteger(&r.autoload) || in.tryReadString(&r.alias))
+        if (readRecord(in, &r, true))
             continue;
         if (r.slot >= 1 && r.slot <= 8)
             out.append(r);
