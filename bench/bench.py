@@ -668,7 +668,7 @@ def measure_clicks(kind, args, desk, sites, results, run, app):
     keys = args.velloran_reload_keys.split() if velloran else ["F5"]
     # Several presses, a second apart: one reload's time moves with the frame it
     # happens to land in, and a single sample per launch said more about that.
-    reloads, probed = [], 0
+    reloads, probed, splits = [], 0, []
     for _ in range(max(1, args.reloads)):
         t = time.monotonic()
         harness._x(["xdotool", "key", "--delay", "30", *keys], desk.env)
@@ -678,11 +678,20 @@ def measure_clicks(kind, args, desk, sites, results, run, app):
             return
         reloads.append(1000.0 * (shown - t))
         probed += len([h for h in sites.documents(front, t, "HEAD") if h < shown])
+        # Where the time goes: key to the page's request, request to its load event,
+        # load event to its first frame on screen.
+        gets = [g for g in sites.documents(front, t) if g < shown]
+        beacons = [b for b in sites.beacon_times(front, t) if b < shown]
+        if gets and beacons:
+            splits.append((gets[0] - t, beacons[-1] - gets[0], shown - beacons[-1]))
         time.sleep(1.0)
     results.add(run, kind, "reload", statistics.median(reloads))
     log(f"  {kind}: tab clicks {', '.join(f'{v:.0f}' for v in times)} ms "
         f"({'; '.join(notes)}), F5 {', '.join(f'{v:.0f}' for v in reloads)} ms"
-        + (f" after {probed} probe(s)" if probed else ""))
+        + (f" after {probed} probe(s)" if probed else "")
+        + ("; F5 split key→request/→loaded/→shown "
+           + "/".join(f"{1000.0 * statistics.median(x[i] for x in splits):.0f}" for i in range(3))
+           + " ms" if splits else ""))
 
 
 def add_reload_times(kind, sites, results, run):

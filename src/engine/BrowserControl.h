@@ -41,7 +41,7 @@ public:
     virtual void queryUserEdits(std::function<void(bool editing)> answer) { answer(false); }
 
     // Answers (now or later) with the text the page shows, for telling whether a reload
-    // changed it.
+    // changed it; not at all when another load starts before the text is read.
     virtual void pageText(std::function<void(const QString &text)> answer) { answer(QString()); }
 
     // Asks the page's own leave-this-page guard, as closing a browser tab does, and waits

@@ -172,6 +172,9 @@ private:
     std::function<bool(QKeyCombination)> m_take;
 };
 
+// How long after its load a page's text is read (see pageText).
+constexpr int kTextReadDelayMs = 1000;
+
 // Whether the page's focused element takes typing, asked in the program's own world.
 const char kFocusEditable[] = "(() => { const e = document.activeElement;"
                               " return !!e && (e.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(e.tagName)); })()";
@@ -229,12 +232,20 @@ void WebEngineBrowser::installEditWatcher()
     m_page->scripts().insert(PageScripts::editWatcherScript());
 }
 
+// Read a while after the load, not at once: taking a whole page's text runs a layout
+// in its renderer and a copy through the program, which would otherwise land on the
+// page's first frames and, at start-up, on the other pages still loading.
 void WebEngineBrowser::pageText(std::function<void(const QString &)> answer)
 {
     QPointer<WebEngineBrowser> self(this);
-    m_page->toPlainText([self, answer = std::move(answer)](const QString &text) {
-        if (self)
-            answer(text);
+    const quint64 load = m_loads;
+    QTimer::singleShot(kTextReadDelayMs, this, [self, load, answer = std::move(answer)]() mutable {
+        if (!self || self->m_loads != load || self->m_loading)
+            return;
+        self->m_page->toPlainText([self, load, answer = std::move(answer)](const QString &text) {
+            if (self && self->m_loads == load)
+                answer(text);
+        });
     });
 }
 
@@ -245,6 +256,7 @@ void WebEngineBrowser::connectLoadEvents()
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_loading = true;
         m_requested = false;
+        ++m_loads;
         emit DownloadBegin();
         if (std::exchange(m_addressHeld, false))
             emit NavigateComplete2();

@@ -71,6 +71,7 @@ private:
     QPointer<PageFullScreen> m_fullScreen;
     bool m_loading = false;
     bool m_requested = false;    // Navigate, GoBack or GoForward called; its load not started yet
+    quint64 m_loads = 0;         // loads started, to drop a text read that a newer load overtook
     bool m_addressHeld = false;  // its new address not reported yet
     bool m_holdsEdits = false;
     QTimer *m_clipboardWindow = nullptr;   // asked each time the page goes out of sight
