@@ -260,6 +260,19 @@ void BrowserEngineTest::eventsAndTitle()
     QVERIFY(events.indexOf(QStringLiteral("DownloadBegin")) < events.indexOf(QStringLiteral("DownloadComplete")));
     QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Cookies: none"), 10000);
     QCOMPARE(b->LocationURL(), m_server.url(QStringLiteral("/show")));
+    // The page's text, read after its load; a read that a newer load overtakes is dropped.
+    QStringList texts;
+    b->pageText([&](const QString &text) { texts << text; });
+    QTRY_COMPARE_WITH_TIMEOUT(texts, QStringList{QStringLiteral("show")}, 10000);
+    b->pageText([&](const QString &text) { texts << text; });
+    b->Navigate(m_server.url(QStringLiteral("/page/a")));
+    QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Page a"), 30000);
+    bool last = false; // asked after the dropped read, so answered after it would have been
+    b->pageText([&](const QString &text) { texts << text, last = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(last, 10000);
+    QCOMPARE(texts, (QStringList{QStringLiteral("show"), QStringLiteral("page")}));
+    b->GoBack();
+    QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Cookies: none"), 30000);
     // Going back with no history is a component failure with a negative number.
     try {
         b->GoBack();
