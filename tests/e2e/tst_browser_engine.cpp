@@ -271,6 +271,13 @@ void BrowserEngineTest::eventsAndTitle()
     b->pageText([&](const QString &text) { texts << text, last = true; });
     QTRY_VERIFY_WITH_TIMEOUT(last, 10000);
     QCOMPARE(texts, (QStringList{QStringLiteral("show"), QStringLiteral("page")}));
+    // Out of sight a page is frozen as soon as it has loaded; its text is read all the same.
+    b->hide();
+    b->view()->page()->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    QTRY_COMPARE(b->view()->page()->lifecycleState(), QWebEnginePage::LifecycleState::Frozen);
+    b->pageText([&](const QString &text) { texts << text; });
+    QTRY_COMPARE_WITH_TIMEOUT(texts.size(), 3, 10000);
+    b->show();
     b->GoBack();
     QTRY_COMPARE_WITH_TIMEOUT(b->LocationName(), QStringLiteral("Cookies: none"), 30000);
     // Going back with no history is a component failure with a negative number.
